@@ -1,0 +1,7 @@
+# Warnings are errors everywhere in our own code.
+add_compile_options(
+  -Wall -Wextra -Wpedantic -Werror
+  -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wnull-dereference -Wimplicit-fallthrough
+  -Wno-missing-field-initializers
+)

@@ -1,0 +1,93 @@
+#pragma once
+// Seams through which tests run the real handlers without a person: answers
+// for dialogs, a record of what the sound players played, and real input
+// events delivered to units.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/types.h"
+#include "runtime/ui.h"
+
+// What a font dialog is preset with and what it returns.
+struct FontChoice {
+    uint32_t color = 0;
+    bool bold = false, italic = false, strikeout = false, underline = false;
+    std::string face;
+    int32_t size_pt = 9;
+};
+
+// Answers the modal dialogs. The runtime uses real dialogs unless a backend
+// is installed.
+class DialogBackend {
+public:
+    virtual ~DialogBackend() = default;
+    virtual int32_t message_box(const std::string& text, int32_t style, const std::string& title) = 0;
+    virtual bool input_box(const std::string& prompt, const std::string& title,
+                           const std::string& initial, int mode, std::string& entry) = 0;
+    virtual bool open_file(const std::string& filter, std::string& path) = 0;
+    virtual bool choose_font(FontChoice& choice) = 0;
+};
+
+void rt_set_dialog_backend(DialogBackend* backend); // not owned; nullptr = real dialogs
+
+// A backend that answers from queues and remembers what it was shown. A
+// queue that runs dry answers OK / Cancel (false) so no test ever hangs.
+// Each answer may carry an action that runs while the dialog is "open"
+// (inside the modal wait), before the answer is returned.
+class ScriptedDialogs : public DialogBackend {
+public:
+    struct Shown {
+        std::string kind;   // "message", "input", "file", "font"
+        std::string text;   // message text, input prompt, file filter
+        std::string title;
+        int32_t style = 0;  // message style, input mode
+        std::string initial;
+    };
+    std::vector<Shown> shown;
+
+    std::deque<int32_t> message_answers;                 // default 0 (OK)
+    std::deque<std::optional<std::string>> input_answers;  // nullopt = Cancel; default Cancel
+    std::deque<std::optional<std::string>> file_answers;   // nullopt = Cancel; default Cancel
+    std::deque<std::optional<FontChoice>> font_answers;    // nullopt = Cancel; default Cancel
+    std::function<void(const Shown&)> on_show;           // runs inside every dialog
+
+    int32_t message_box(const std::string& text, int32_t style, const std::string& title) override;
+    bool input_box(const std::string& prompt, const std::string& title, const std::string& initial,
+                   int mode, std::string& entry) override;
+    bool open_file(const std::string& filter, std::string& path) override;
+    bool choose_font(FontChoice& choice) override;
+
+    std::vector<std::string> messages() const; // texts of the message boxes, in order
+};
+
+// Runs `action` from the event queue once the current handler (or modal
+// loop) processes events: the way a test acts inside a modal window.
+void rt_post(std::function<void()> action);
+
+// Real input delivered to a unit through the toolkit's event pipeline.
+void rt_test_click(UnitRef unit);                       // press and release, left button
+void rt_test_mouse(UnitRef unit, int event, int32_t x = 1, int32_t y = 1, int32_t key_state = 0);
+void rt_test_key(UnitRef unit, int key_code, int32_t key_state = 0); // key press on a unit
+// Chooses an item of the pop-up menu that the next rt_popup_menu shows
+// (by item name); an empty name dismisses the menu.
+void rt_test_next_menu_choice(std::string item_name);
+// The next move loop (rt_send_message 161/2) moves the unit by dx, dy and
+// returns, as if the mouse had dragged it.
+void rt_test_next_drag(int32_t dx, int32_t dy);
+// Asks the window to close as its close box would (may-close query first).
+void rt_test_close_box(int window_id);
+
+// What the players played, in order: file paths as given (after the blank
+// trim), and "<wave>" for a wave byte set. Cleared by rt_sound_log_clear.
+std::vector<std::string> rt_sound_log();
+void rt_sound_log_clear();
+// True while the list player still has something to play.
+bool rt_music_playing();
+
+// A pop-up menu shown by rt_popup_menu: item names in order (for tests).
+std::vector<std::string> rt_last_popup_items();
