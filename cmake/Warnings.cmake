@@ -2,6 +2,6 @@
 add_compile_options(
   -Wall -Wextra -Wpedantic -Werror
   -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
-  -Wnull-dereference -Wimplicit-fallthrough
+  -Wimplicit-fallthrough
   -Wno-missing-field-initializers
 )
