@@ -1,0 +1,320 @@
+// The stage of the golden-egg program: its window as designed, and the
+// routines that lay it out at start-up and keep the prize board as large as
+// the window.
+
+#include <array>
+#include <string>
+
+#include "common/draw.h"
+#include "egg/egg.h"
+#include "media/egg_media.h"
+#include "runtime/convert.h"
+#include "runtime/files.h"
+#include "runtime/ini.h"
+#include "runtime/ui.h"
+
+namespace egg {
+namespace {
+
+constexpr uint32_t kYellow = 0x0000FFFF;
+constexpr uint32_t kWhite = 0x00FFFFFF;
+// Deep festive red behind the eggs when no background picture is set: the
+// golden eggs and the yellow titles stand out on it from across a hall.
+constexpr uint32_t kStageRed = 0x00101890;
+
+struct EggPlace {
+    int left, top;
+};
+constexpr std::array<EggPlace, 9> kEggPlaces{{
+    {152, 288}, {352, 184}, {566, 184}, {730, 280}, {153, 476},
+    {340, 559}, {548, 563}, {748, 476}, {461, 373},
+}};
+
+const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
+constexpr std::array<int32_t, 8> kDefaultCounts{1, 2, 4, 8, 10, 15, 20, 50};
+
+UnitDef unit(std::string name, UnitType type, int left, int top, int width, int height,
+             int flags = F_VISIBLE)
+{
+    UnitDef u;
+    u.name = std::move(name);
+    u.type = type;
+    u.left = left;
+    u.top = top;
+    u.width = width;
+    u.height = height;
+    u.flags = flags;
+    return u;
+}
+
+UnitDef menu(std::string name, std::string parent = {}, int flags = 0)
+{
+    UnitDef u;
+    u.name = std::move(name);
+    u.type = UnitType::MenuItem;
+    u.parent = std::move(parent);
+    u.flags = flags;
+    return u;
+}
+
+UnitDef menu(std::string name, std::string parent, std::function<void()> handler, int flags = 0)
+{
+    UnitDef u = menu(std::move(name), std::move(parent), flags);
+    u.events.push_back(on(E_CLICK, std::move(handler)));
+    return u;
+}
+
+UnitDef title_label(std::string name, int top, int height, std::string caption, int font_px,
+                    void (*drag)(int32_t, int32_t, int32_t))
+{
+    UnitDef u = unit(std::move(name), UnitType::TransparentLabel, 132, top, 632, height);
+    u.caption = std::move(caption);
+    u.font = FontSpec{"宋体", font_px, true};
+    u.text_color = kYellow;
+    u.events.push_back(on_mouse(E_LBUTTON_DOWN, drag));
+    u.events.push_back(on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_settings_menu(); }));
+    return u;
+}
+
+UnitRef main_unit(const std::string& name) { return rt_unit(MainWindow, name); }
+UnitRef egg_button(int k) { return main_unit("图形按钮" + std::to_string(k)); }
+
+// A stored number as the layout uses it: read as text, truncated to 32 bits.
+int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
+
+std::string setting(const char* key, const char* section = "zbt")
+{
+    return rt_read_config(settings_path(), section, key);
+}
+
+void apply_title_font(const char* label, const char* face_key, const char* size_key,
+                      const char* color_key)
+{
+    const std::string color = setting(color_key, "yanse");
+    if (color.empty())
+        return;
+    const UnitRef u = main_unit(label);
+    rt_write_unit_property(u, P_LABEL_FONT, 6, setting(face_key, "yanse"));
+    rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(setting(size_key, "yanse")));
+    rt_set(u, P_LABEL_COLOR, stored_int(color));
+}
+
+void tick_window_mode(bool full_screen)
+{
+    rt_set(main_unit("窗口"), P_MENU_CHECKED, !full_screen);
+    rt_set(main_unit("全屏"), P_MENU_CHECKED, full_screen);
+}
+
+} // namespace
+
+WindowDef main_window_definition()
+{
+    WindowDef w;
+    w.id = MainWindow;
+    w.name = "MainWindow";
+    w.title = "Orvana砸金蛋抽奖软件      ";
+    w.left = 50;
+    w.top = 50;
+    w.width = 1026;
+    w.height = 787;
+    w.border = 1;
+    w.back_color = kStageRed;
+    w.events = {
+        on(E_CREATED, on_main_window_created),
+        on(E_SIZE_CHANGED, on_main_window_resized),
+        on_query(E_MAY_CLOSE, confirm_close),
+        on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_settings_menu(); }),
+    };
+
+    w.units.push_back(title_label("透明标签_主标题", 8, 110, "某某大卖场购物有奖活动", 67, drag_main_title));
+    w.units.push_back(title_label("透明标签_副标题", 97, 70, "--- 现场抽奖仪式 ---", 40, drag_subtitle));
+
+    UnitDef board = unit("画板相片", UnitType::DrawingBoard, 120, 64, 200, 184, 0);
+    board.events.push_back(on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_close_menu(); }));
+    w.units.push_back(board);
+
+    UnitDef close = unit("透明标签_关闭", UnitType::TransparentLabel, 0, 0, 88, 48, 0);
+    close.parent = "画板相片";
+    close.caption = "关闭";
+    close.font = FontSpec{"隶书", 29, true};
+    close.text_color = kWhite;
+    close.align = 1;
+    close.valign = 1;
+    close.events.push_back(on_mouse(E_LBUTTON_DOWN, [](int32_t, int32_t, int32_t) { hide_prize_display(); }));
+    w.units.push_back(close);
+
+    for (int k = 1; k <= 9; ++k) {
+        const EggPlace& p = kEggPlaces[static_cast<size_t>(k - 1)];
+        UnitDef egg = unit("图形按钮" + std::to_string(k), UnitType::ImageButton, p.left, p.top, 200, 188);
+        egg.cursor = media::hammer_cursor();
+        egg.events.push_back(on(E_CLICK, [k] { on_egg_click(k); }));
+        if (k == 1)
+            egg.events.push_back(on_mouse(E_LBUTTON_UP, [](int32_t, int32_t, int32_t) { restore_hammer_cursor(); }));
+        w.units.push_back(egg);
+    }
+
+    w.units.push_back(unit("动画框1", UnitType::AnimationBox, 120, 64, 216, 200, 0));
+    w.units.push_back(unit("动画物体1", UnitType::AnimationObject, 568, 72, 50, 50, 0));
+
+    UnitDef file_dialog = unit("通用对话框1", UnitType::CommonDialog, 24, 56, 16, 24);
+    file_dialog.dialog_kind = 0;
+    w.units.push_back(file_dialog);
+    UnitDef font_dialog = unit("通用对话框_字体设置", UnitType::CommonDialog, 8, 8, 40, 24);
+    font_dialog.dialog_kind = 2;
+    w.units.push_back(font_dialog);
+
+    // Both menus are hidden: they only ever open as pop-up menus.
+    w.units.push_back(menu("关闭菜单", "", M_HIDDEN));
+    w.units.push_back(menu("关闭", "关闭菜单", hide_prize_display));
+
+    w.units.push_back(menu("设置", "", M_HIDDEN));
+    w.units.push_back(menu("主标题", "设置", edit_main_title));
+    w.units.push_back(menu("副标题", "设置", edit_subtitle));
+    w.units.push_back(menu("奖项设置", "设置", open_password_window));
+    w.units.push_back(menu("调整金蛋位置", "设置", open_egg_layout_window));
+    w.units.push_back(menu("字体颜色设置", "设置"));
+    w.units.push_back(menu("主标题字体", "字体颜色设置", choose_main_title_font));
+    w.units.push_back(menu("副标题字体", "字体颜色设置", choose_subtitle_font));
+    w.units.push_back(menu("背景图控制", "设置"));
+    w.units.push_back(menu("更换背景图", "背景图控制", choose_background));
+    w.units.push_back(menu("取消背景图", "背景图控制", clear_background));
+    w.units.push_back(menu("中奖结果", "设置", open_results_window));
+    w.units.push_back(menu("界面大小", "设置"));
+    w.units.push_back(menu("全屏", "界面大小", set_full_screen, M_TICKED));
+    w.units.push_back(menu("窗口", "界面大小", set_windowed));
+    w.units.push_back(menu("帮助", "设置"));
+    w.units.push_back(menu("退出", "设置", confirm_exit));
+    return w;
+}
+
+void on_main_window_created()
+{
+    const UnitRef window = rt_window(MainWindow);
+    rt_set(window, P_LEFT, int32_t{0});
+    rt_set(window, P_TOP, int32_t{0});
+    rt_set(window, P_WIDTH, rt_screen_width());
+    rt_set(window, P_HEIGHT, rt_screen_height());
+
+    for (const char* name : {"画板相片", "动画框1"}) {
+        const UnitRef u = main_unit(name);
+        rt_set(u, P_WIDTH, rt_get_int(window, P_WIDTH));
+        rt_set(u, P_HEIGHT, rt_get_int(window, P_HEIGHT));
+        rt_set(u, P_LEFT, int32_t{0});
+        rt_set(u, P_TOP, int32_t{0});
+    }
+
+    for (int k = 1; k <= 9; ++k)
+        rt_set(egg_button(k), P_PICTURE, media::egg_picture(k));
+
+    if (!setting(kGradeKeys[0]).empty()) {
+        for (size_t n = 0; n < kGradeKeys.size(); ++n)
+            prize_counts[n + 1] = stored_int(setting(kGradeKeys[n]));
+    } else {
+        for (size_t n = 0; n < kDefaultCounts.size(); ++n)
+            prize_counts[n + 1] = kDefaultCounts[n];
+    }
+
+    show_egg_count();
+
+    for (const char* name : {"透明标签_主标题", "透明标签_副标题"}) {
+        const UnitRef u = main_unit(name);
+        rt_set(u, P_LEFT, int32_t{0});
+        rt_set(u, P_WIDTH, rt_get_int(window, P_WIDTH));
+        rt_set(u, P_LABEL_ALIGN, int32_t{1});
+    }
+
+    const UnitRef main_title = main_unit("透明标签_主标题");
+    const UnitRef subtitle = main_unit("透明标签_副标题");
+    struct Place {
+        const char* key;
+        UnitRef unit;
+        int property;
+    };
+    for (const Place& p : {Place{"主标题左边", main_title, P_LEFT}, Place{"主标题顶边", main_title, P_TOP},
+                           Place{"副标题左边", subtitle, P_LEFT}, Place{"副标题顶边", subtitle, P_TOP}}) {
+        const std::string v = setting(p.key);
+        if (!v.empty())
+            rt_set(p.unit, p.property, stored_int(v));
+    }
+
+    if (const std::string t = setting("主标题"); !t.empty())
+        rt_set(main_title, P_TEXT, t);
+    if (const std::string t = setting("副标题"); !t.empty())
+        rt_set(subtitle, P_TEXT, t);
+
+    apply_title_font("透明标签_主标题", "主标题字体", "主标题字体大小", "主标题字体颜色");
+    apply_title_font("透明标签_副标题", "副标题字体", "副标题字体大小", "副标题字体颜色");
+
+    if (setting("界面大小") == "窗口")
+        set_windowed();
+    else
+        set_full_screen();
+
+    rt_set(window, P_WINDOW_PICTURE, rt_read_file(rt_get_run_dir() + "\\底图.jpg"));
+
+    apply_egg_positions();
+}
+
+void set_full_screen()
+{
+    const UnitRef window = rt_window(MainWindow);
+    rt_set(window, P_WINDOW_BORDER, int32_t{0});
+    rt_set(window, P_TOP, int32_t{0});
+    rt_set(window, P_LEFT, int32_t{0});
+    rt_set(window, P_WIDTH, rt_screen_width());
+    rt_set(window, P_HEIGHT, rt_screen_height());
+    tick_window_mode(true);
+    rt_write_config(settings_path(), "zbt", "界面大小", "全屏");
+}
+
+void set_windowed()
+{
+    const UnitRef window = rt_window(MainWindow);
+    rt_set(window, P_WINDOW_BORDER, int32_t{1});
+    rt_set(window, P_WIDTH, rt_screen_width() - 20);
+    rt_set(window, P_HEIGHT, rt_screen_height() - 20);
+    tick_window_mode(false);
+    rt_write_config(settings_path(), "zbt", "界面大小", "窗口");
+}
+
+void show_egg_count()
+{
+    const std::string text = setting("金蛋个数");
+    if (text.empty())
+        return;
+    const int32_t n = stored_int(text);
+    if (n < 1 || n > 9)
+        return;
+    for (int k = 1; k <= 9; ++k)
+        rt_set(egg_button(k), P_VISIBLE, k <= n);
+}
+
+void apply_egg_positions()
+{
+    for (int k = 1; k <= 9; ++k) {
+        const std::string d = "d" + std::to_string(k);
+        const std::string left = rt_read_config(settings_path(), "zbt", d + "左边");
+        if (left.empty())
+            continue;
+        // The top key is taken as it stands: an empty one puts the egg at 0.
+        const UnitRef egg = egg_button(k);
+        rt_set(egg, P_LEFT, stored_int(left));
+        rt_set(egg, P_TOP, stored_int(rt_read_config(settings_path(), "zbt", d + "顶边")));
+    }
+}
+
+void on_main_window_resized() { fit_board_to_window(); }
+
+void fit_board_to_window()
+{
+    const UnitRef window = rt_window(MainWindow);
+    for (const char* name : {"画板相片", "动画框1"}) {
+        const UnitRef u = main_unit(name);
+        rt_set(u, P_LEFT, int32_t{0});
+        rt_set(u, P_TOP, int32_t{0});
+        rt_set(u, P_WIDTH, rt_get_int(window, P_WIDTH));
+        rt_set(u, P_HEIGHT, rt_get_int(window, P_HEIGHT));
+    }
+}
+
+} // namespace egg
