@@ -1,0 +1,291 @@
+// Settings and results files through rt_read_config / rt_write_config: real
+// files, UTF-8 arguments, GBK on disk.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/ini.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+template <std::size_t N>
+std::string bytes(const char (&s)[N])
+{
+    return std::string(s, N - 1);
+}
+
+// GBK forms of the UTF-8 texts used below.
+const std::string kJiemianGbk = "\xBD\xE7\xC3\xE6\xB4\xF3\xD0\xA1"; // 界面大小
+const std::string kQuanpingGbk = "\xC8\xAB\xC6\xC1";               // 全屏
+const std::string kYiGbk = "\xD2\xBB";                             // 一
+const std::string kZhenGbk = "\xD5\xE6";                           // 真
+const std::string kJiaGbk = "\xBC\xD9";                            // 假
+const std::string kZhongGbk = "\xD6\xD0";                          // 中
+
+std::vector<std::string> names_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+class IniConfig : public testing::Test {
+protected:
+    TempDir dir;
+    std::string config() const { return dir.file("config.a"); }
+};
+
+TEST_F(IniConfig, FirstWriteCreatesTheFileInGbk)
+{
+    EXPECT_TRUE(rt_write_config(config(), "zbt", "界面大小", "全屏"));
+    EXPECT_EQ(dir.read("config.a"), "[zbt]\r\n" + kJiemianGbk + "=" + kQuanpingGbk + "\r\n");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "全屏");
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"config.a"});
+}
+
+TEST_F(IniConfig, ReadsGbkFileWrittenElsewhere)
+{
+    dir.write("config.a", "[ZBT]\r\n " + kJiemianGbk + " = " + kQuanpingGbk + "\r\nLx='" + kZhenGbk
+                              + "'\r\n");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "全屏");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "lx"), "真");
+}
+
+TEST_F(IniConfig, InvalidGbkSurvivesAReadAndWriteBack)
+{
+    const std::string odd = "\x80\xFF\x81";
+    dir.write("config.a", "[a]\r\nk=" + odd + "\r\n");
+    const std::string text = rt_read_config(config(), "a", "k");
+    ASSERT_TRUE(rt_write_config(config(), "a", "copy", text));
+    EXPECT_EQ(dir.read("config.a"), "[a]\r\nk=" + odd + "\r\ncopy=" + odd + "\r\n");
+}
+
+TEST_F(IniConfig, DefaultWhenFileSectionOrKeyIsMissing)
+{
+    EXPECT_EQ(rt_read_config(config(), "zbt", "x", "def"), "def");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "x"), "");
+    dir.write("config.a", "[zbt]\r\nx=1\r\nempty=\r\nbare\r\n");
+    EXPECT_EQ(rt_read_config(config(), "other", "x", "def"), "def");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "y", "def"), "def");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "bare", "def"), "def");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "empty", "def"), "");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "x", "def"), "1");
+    // The platform drops trailing blanks of the default.
+    EXPECT_EQ(rt_read_config(config(), "zbt", "y", " d e  "), " d e");
+    // A folder is no file.
+    EXPECT_EQ(rt_read_config(dir.path(), "zbt", "x", "def"), "def");
+}
+
+TEST_F(IniConfig, LeadingBlanksAndControlsOfArgumentsSkipped)
+{
+    dir.write("config.a", "[zbt]\r\nx=1\r\n");
+    EXPECT_EQ(rt_read_config(" \t\x01" + config(), "\x1F zbt", "\n\r x", "def"), "1");
+    // Nothing left after skipping: the empty text, not the default.
+    EXPECT_EQ(rt_read_config(" \t", "zbt", "x", "def"), "");
+    EXPECT_EQ(rt_read_config(config(), "\x02 ", "x", "def"), "");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "", "def"), "");
+    // A zero byte ends an argument as it would end a platform string.
+    EXPECT_EQ(rt_read_config(config(), bytes("zbt\0junk"), "x"), "1");
+    EXPECT_EQ(rt_read_config(config(), "zbt", bytes("\0x"), "def"), "");
+}
+
+TEST_F(IniConfig, PathsWithBackslashesAndTrailingBlanks)
+{
+    EXPECT_TRUE(rt_write_config(dir.path() + "\\jieguo.a ", "zjjg", "j1", "0"));
+    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj1=0\r\n");
+    EXPECT_EQ(rt_read_config(dir.path() + "/jieguo.a", "zjjg", "j1"), "0");
+}
+
+TEST_F(IniConfig, ValueCutToTheBuffer)
+{
+    const std::string full(10240, 'a');
+    dir.write("config.a", "[a]\r\nk=" + full + "\r\n");
+    EXPECT_EQ(rt_read_config(config(), "a", "k"), std::string(10239, 'a'));
+
+    // A double-byte character across the limit is dropped whole.
+    dir.write("config.a", "[a]\r\nk=" + std::string(10238, 'a') + kZhongGbk + "\r\n");
+    EXPECT_EQ(rt_read_config(config(), "a", "k"), std::string(10238, 'a'));
+    dir.write("config.a", "[a]\r\nk=" + std::string(10237, 'a') + kZhongGbk + "b\r\n");
+    EXPECT_EQ(rt_read_config(config(), "a", "k"), std::string(10237, 'a') + "中");
+
+    // The default goes through the same buffer.
+    std::string long_default;
+    for (int i = 0; i < 6000; ++i)
+        long_default += "中";
+    const std::string got = rt_read_config(config(), "a", "missing", long_default);
+    std::string expected;
+    for (int i = 0; i < 5119; ++i)
+        expected += "中";
+    EXPECT_EQ(got, expected);
+}
+
+TEST_F(IniConfig, ValueEndsAtZeroByte)
+{
+    dir.write("config.a", bytes("[a]\r\nk=ab\0cd\r\n"));
+    EXPECT_EQ(rt_read_config(config(), "a", "k"), "ab");
+}
+
+TEST_F(IniConfig, ValueTypedWithLeadingBlankIsStoredAsTyped)
+{
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "一", " 7"));
+    EXPECT_EQ(dir.read("config.a"), "[zbt]\r\n" + kYiGbk + "= 7\r\n");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "一"), "7");
+}
+
+// Three wins of grade 2, then clearing the tallies, as the draw and the
+// clearing do it: one read and one write per step.
+TEST_F(IniConfig, TalliesGrowAndClear)
+{
+    const std::string results = dir.file("jieguo.a");
+    for (int win = 0; win < 3; ++win) {
+        const std::string now = rt_read_config(results, "zjjg", "j2");
+        const int count = now.empty() ? 0 : std::stoi(now);
+        ASSERT_TRUE(rt_write_config(results, "zjjg", "j2", std::to_string(count + 1)));
+    }
+    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj2=3\r\n");
+
+    for (int grade = 1; grade <= 8; ++grade)
+        ASSERT_TRUE(rt_write_config(results, "zjjg", "j" + std::to_string(grade), "0"));
+    EXPECT_EQ(dir.read("jieguo.a"),
+              "[zjjg]\r\nj2=0\r\nj1=0\r\nj3=0\r\nj4=0\r\nj5=0\r\nj6=0\r\nj7=0\r\nj8=0\r\n");
+    for (int grade = 1; grade <= 8; ++grade)
+        EXPECT_EQ(rt_read_config(results, "zjjg", "j" + std::to_string(grade), "absent"), "0");
+}
+
+TEST_F(IniConfig, WriteMatchesNamesWithoutCase)
+{
+    dir.write("config.a", "[zbt]\r\nlx=" + kJiaGbk + "\r\n");
+    ASSERT_TRUE(rt_write_config(config(), "ZBT", "LX", "真"));
+    EXPECT_EQ(dir.read("config.a"), "[zbt]\r\nlx=" + kZhenGbk + "\r\n");
+}
+
+TEST_F(IniConfig, WriteKeepsEveryOtherByte)
+{
+    const std::string before = "; settings\n"
+                               "\n"
+                               "[zbt]\n"
+                               "  ; the mode\n"
+                               "lx=" + kJiaGbk + "\n"
+                               "\t\n"
+                               "[yanse]\r\n"
+                               "\xCB\xCE=1\r\n"
+                               "garbage \x80\xFF line\n"
+                               "\n";
+    dir.write("config.a", before);
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "lx", "真"));
+    std::string after = before;
+    after.replace(after.find("lx=") + 3, kJiaGbk.size(), kZhenGbk);
+    EXPECT_EQ(dir.read("config.a"), after);
+
+    ASSERT_TRUE(rt_write_config(config(), "yanse", "new", "1"));
+    after.insert(after.find("line\n") + 5, "new=1\r\n");
+    EXPECT_EQ(dir.read("config.a"), after);
+}
+
+TEST_F(IniConfig, WriteRefusesEmptyNames)
+{
+    EXPECT_FALSE(rt_write_config(config(), "", "k", "v"));
+    EXPECT_FALSE(rt_write_config(config(), "a", "", "v"));
+    EXPECT_FALSE(rt_write_config("", "a", "k", "v"));
+    EXPECT_FALSE(fs::exists(config()));
+}
+
+TEST_F(IniConfig, ReplacedFileKeepsItsModeAndLink)
+{
+    dir.write("real.a", "[a]\r\nk=1\r\n");
+    ASSERT_EQ(::chmod(dir.file("real.a").c_str(), 0640), 0);
+    fs::create_symlink("real.a", config());
+
+    ASSERT_TRUE(rt_write_config(config(), "a", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(config()));
+    EXPECT_EQ(dir.read("real.a"), "[a]\r\nk=2\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("real.a").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(names_in(dir.path()).size(), 2u);
+}
+
+TEST_F(IniConfig, FailedWriteLeavesNothingBehind)
+{
+    // A missing folder.
+    EXPECT_FALSE(rt_write_config(dir.file("nowhere/config.a"), "a", "k", "1"));
+    EXPECT_FALSE(fs::exists(dir.file("nowhere")));
+    // A folder where the file should be.
+    fs::create_directory(dir.file("folder.a"));
+    EXPECT_FALSE(rt_write_config(dir.file("folder.a"), "a", "k", "1"));
+    EXPECT_TRUE(fs::is_directory(dir.file("folder.a")));
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"folder.a"});
+}
+
+class IniConfigReadOnly : public IniConfig {
+protected:
+    void SetUp() override
+    {
+        dir.write("sub/config.a", "[a]\r\nk=1\r\n");
+        ASSERT_EQ(::chmod(dir.file("sub").c_str(), 0555), 0);
+        if (::access(dir.file("sub").c_str(), W_OK) == 0)
+            GTEST_SKIP() << "this user writes into read-only folders";
+    }
+    // Lets the scratch folder be removed.
+    void TearDown() override { ::chmod(dir.file("sub").c_str(), 0755); }
+};
+
+TEST_F(IniConfigReadOnly, WriteFailsAndKeepsOldFile)
+{
+    EXPECT_FALSE(rt_write_config(dir.file("sub/config.a"), "a", "k", "2"));
+    EXPECT_FALSE(rt_write_config(dir.file("sub/new.a"), "a", "k", "2"));
+    EXPECT_EQ(dir.read("sub/config.a"), "[a]\r\nk=1\r\n");
+    EXPECT_EQ(names_in(dir.file("sub")), std::vector<std::string>{"config.a"});
+    EXPECT_EQ(rt_read_config(dir.file("sub/config.a"), "a", "k"), "1");
+}
+
+TEST_F(IniConfigReadOnly, UnreadableFileIsNotOverwritten)
+{
+    ASSERT_EQ(::chmod(dir.file("sub").c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(dir.file("sub/config.a").c_str(), 0200), 0);
+    EXPECT_EQ(rt_read_config(dir.file("sub/config.a"), "a", "k", "def"), "def");
+    EXPECT_FALSE(rt_write_config(dir.file("sub/config.a"), "a", "j", "2"));
+    ASSERT_EQ(::chmod(dir.file("sub/config.a").c_str(), 0600), 0);
+    EXPECT_EQ(dir.read("sub/config.a"), "[a]\r\nk=1\r\n");
+}
+
+// Damaged files: everything reads, a write keeps the damage as it was.
+TEST_F(IniConfig, DamagedFilesReadAndWrite)
+{
+    std::string binary;
+    for (int b = 0; b < 256; ++b)
+        binary += static_cast<char>(b);
+    const std::vector<std::string> damaged = {
+        binary + "\r\n[a]\r\nk=1\r\n" + binary,
+        bytes("[a]\0\r\nk=1\r\n\0\0\0"),
+        "[a]\r\nk=1\r\nx=" + std::string(10 * 1024 * 1024, 'x'),
+        "[a]\r\nk=1\r\n" + std::string(10 * 1024 * 1024, '\n'),
+        "[a]\r\nk=1\r\n" + std::string(2 * 1024 * 1024, '['),
+        "[a]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\nbare",
+        "[a]\r\nk=1\r\n\x81\x82\xFF\xFE\x80",
+    };
+    for (const std::string& content : damaged) {
+        dir.write("config.a", content);
+        EXPECT_EQ(rt_read_config(config(), "a", "k", "def"), "1");
+        EXPECT_EQ(rt_read_config(config(), "b", "k", "def"), "def");
+        ASSERT_TRUE(rt_write_config(config(), "b", "k", "2"));
+        const std::string after = dir.read("config.a");
+        ASSERT_GE(after.size(), content.size());
+        EXPECT_TRUE(after.compare(0, content.size(), content) == 0);
+        EXPECT_EQ(rt_read_config(config(), "b", "k"), "2");
+    }
+    // The long line itself reads, cut to the buffer.
+    dir.write("config.a", "[a]\r\nx=" + std::string(10 * 1024 * 1024, 'x'));
+    EXPECT_EQ(rt_read_config(config(), "a", "x"), std::string(10239, 'x'));
+}
+
+} // namespace
