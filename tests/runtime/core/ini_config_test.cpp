@@ -2,8 +2,11 @@
 // files, UTF-8 arguments, GBK on disk.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <string>
@@ -224,6 +227,27 @@ TEST_F(IniConfig, FailedWriteLeavesNothingBehind)
     EXPECT_FALSE(rt_write_config(dir.file("folder.a"), "a", "k", "1"));
     EXPECT_TRUE(fs::is_directory(dir.file("folder.a")));
     EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"folder.a"});
+}
+
+// A disk that fills up while the new content is written: the file size limit
+// stands in for it.
+TEST_F(IniConfig, FullDiskKeepsOldFile)
+{
+    dir.write("config.a", "[a]\r\nk=1\r\n");
+    struct rlimit old_limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const bool written = rt_write_config(config(), "a", "big", std::string(8192, 'x'));
+
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(dir.read("config.a"), "[a]\r\nk=1\r\n");
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"config.a"});
 }
 
 class IniConfigReadOnly : public IniConfig {

@@ -97,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kTrailUpper, "1"},
         ReadCase{"GbkSecondByteIsNoBracket", "[" + kTrailBracket + "]\r\nk=1\r\n", kTrailBracket,
                  "k", "1"},
+        ReadCase{"GbkSecondByteClosesNoHeader", "[a]\r\n[" + kTrailBracket + "\r\nk=1\r\n", "a",
+                 "k", "1"},
         ReadCase{"BinaryBytesAround", bytes("\x00\xFF\x01[\x80\n[a]\r\n\xFE\x00=\x7F\r\nk=1"),
                  "a", "k", "1"},
         ReadCase{"InvalidGbkValueKept", "[a]\r\nk=\x80\xFF\x81\r\n", "a", "k", "\x80\xFF\x81"}),
