@@ -1,0 +1,128 @@
+// Damaged settings, pictures and sounds: the stage still starts and a draw
+// still completes, with nothing lost.
+
+#include "common/draw.h"
+#include "media/egg_media.h"
+#include "runtime/convert.h"
+#include "tests/egg/egg_window_fixture.h"
+
+namespace {
+
+const char* const kStartupKeys[] = {
+    "一", "二", "三", "四", "五", "六", "七", "八", "金蛋个数", "主标题左边", "主标题顶边", "副标题左边",
+    "副标题顶边", "主标题", "副标题", "界面大小", "lx", "禁用背景音乐",
+};
+const char* const kFontKeys[] = {"主标题字体", "主标题字体大小", "主标题字体颜色",
+                                 "副标题字体", "副标题字体大小", "副标题字体颜色"};
+
+struct BadValue {
+    const char* name;
+    const char* text;
+    int visible_eggs;
+};
+
+using EggBadFiles = EggWindowTest;
+
+class EggBadSettings : public EggWindowTest, public ::testing::WithParamInterface<BadValue> {};
+
+TEST_P(EggBadSettings, EveryKeyHoldingTheSameValue)
+{
+    const BadValue& bad = GetParam();
+    for (const char* key : kStartupKeys)
+        setting(key, bad.text);
+    for (const char* key : kFontKeys)
+        setting(key, bad.text, "yanse");
+    for (int k = 1; k <= 9; ++k) {
+        setting("d" + std::to_string(k) + "左边", bad.text);
+        setting("d" + std::to_string(k) + "顶边", bad.text);
+    }
+    start();
+
+    EXPECT_EQ(rt_get_int(window(), P_WIDTH), rt_screen_width());
+    EXPECT_EQ(read_setting("界面大小"), "全屏");
+    int visible = 0;
+    for (int k = 1; k <= 9; ++k)
+        visible += rt_get_bool(egg_button(k), P_VISIBLE) ? 1 : 0;
+    EXPECT_EQ(visible, bad.visible_eggs);
+    EXPECT_EQ(get("画板相片", P_WIDTH), rt_screen_width());
+
+    // A draw either explains the empty pool or counts exactly one win.
+    no_effects();
+    rt_test_click(egg_button(1));
+    int wins = 0;
+    for (int n = 1; n <= 8; ++n)
+        wins += static_cast<int>(rt_to_number(read_result("j" + std::to_string(n))));
+    if (dialogs.shown.empty()) {
+        EXPECT_EQ(wins, 1);
+        EXPECT_TRUE(shown("画板相片"));
+    } else {
+        EXPECT_EQ(wins, 0);
+        EXPECT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].title, "砸金蛋抽奖信息提示");
+    }
+    EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, EggBadSettings,
+                         ::testing::Values(BadValue{"Empty", "", 9}, BadValue{"Text", "abc", 9},
+                                           BadValue{"Negative", "-5", 9}, BadValue{"Huge", "1e30", 9},
+                                           BadValue{"HugeNegative", "-1e30", 9},
+                                           BadValue{"Fraction", "2.5", 2}),
+                         [](const ::testing::TestParamInfo<BadValue>& p) { return std::string(p.param.name); });
+
+TEST_F(EggBadFiles, GarbageSettingsFileStartsAsFirstRun)
+{
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i)
+        garbage += static_cast<char>((i * 7919) % 256);
+    dir.write("config.a", garbage);
+    start();
+    EXPECT_EQ(rt_get_int(window(), P_WIDTH), rt_screen_width());
+    EXPECT_EQ(read_setting("界面大小"), "全屏");
+    for (int k = 1; k <= 9; ++k)
+        EXPECT_TRUE(rt_get_bool(egg_button(k), P_VISIBLE));
+}
+
+// Pictures that are not what their names say: a window without a background,
+// a board without a picture, and a draw that still counts.
+TEST_F(EggBadFiles, DamagedPicturesAreEmptyPictures)
+{
+    const std::string truncated_jpeg("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xFF\xDB", 22);
+    const std::string not_a_picture = "this is no picture at all";
+    dir.write("底图.jpg", truncated_jpeg);
+    dir.write("奖品图片/1.jpg", not_a_picture);
+    dir.write("奖品图片/2.jpg", truncated_jpeg);
+    dir.write("奖品图片/3.jpg", "");
+    setting("禁用特效", "真");
+    setting("一", "1");
+    setting("二", "1");
+    setting("三", "1");
+    setting("四", "1"); // 4.jpg is missing
+    start();
+    for (int draw = 1; draw <= 4; ++draw) {
+        rt_test_click(egg_button(draw));
+        EXPECT_TRUE(shown("画板相片"));
+        EXPECT_TRUE(shown("透明标签_关闭"));
+    }
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(read_result("j" + std::to_string(n)), "1") << n;
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// Sounds that are missing or not sound at all: the draw is complete and the
+// player gets through its list.
+TEST_F(EggBadFiles, MissingAndDamagedSoundsDoNotStopTheDraw)
+{
+    setting("禁用特效", "真");
+    setting("一", "3");
+    start();
+    rt_test_click(egg_button(1)); // no wav folder at all
+    dir.write("wav/zaxia.mp3", std::string(4096, '\xFF'));
+    dir.write("wav/1.mp3", "ID3\x04\x00\x00\x00\x00\x00\x10 broken tag");
+    rt_test_click(egg_button(1));
+    wait_for_music_end();
+    EXPECT_FALSE(rt_music_playing());
+    EXPECT_EQ(read_result("j1"), "2");
+}
+
+} // namespace

@@ -1,0 +1,341 @@
+// A click on an egg: the draw, the tally, the sounds, the prize display.
+
+#include <chrono>
+#include <memory>
+#include <numeric>
+
+#include "common/draw.h"
+#include "media/egg_media.h"
+#include "runtime/convert.h"
+#include "tests/egg/egg_window_fixture.h"
+
+namespace {
+
+const std::string kEmptyPoolText =
+    "1．如果是第一次运行程序，请先点击右键，选择奖项设置菜单，进行奖项设置  \r\n\r\n"
+    "————————————————————————————\r\n\r\n"
+    "2．如果是按奖品数量方式正在抽奖  应该是奖品数量已抽取完毕，清空抽奖结果后可以再重新抽奖  ";
+
+class EggDraw : public EggWindowTest {
+protected:
+    // Only grade `grade` in the pool, `count` of it.
+    void only_grade(int grade, const std::string& count = "1")
+    {
+        static const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
+        for (int n = 1; n <= 8; ++n)
+            setting(keys[n - 1], n == grade ? count : "0");
+    }
+    int total_wins()
+    {
+        int sum = 0;
+        for (int n = 1; n <= 8; ++n)
+            sum += static_cast<int>(rt_to_number(read_result("j" + std::to_string(n))));
+        return sum;
+    }
+    std::string wav(const std::string& name) const { return dir.path() + "/wav/" + name; }
+    std::vector<std::string> sounds_after_draw()
+    {
+        wait_for_music_end();
+        return rt_sound_log();
+    }
+};
+
+TEST_F(EggDraw, EmptyPoolExplainsAndChangesNothing)
+{
+    no_effects();
+    result("j2", "7");
+    start(); // quantity mode, no counts stored: nothing to draw
+    Bytes picture_during_message;
+    dialogs.on_show = [&](const ScriptedDialogs::Shown&) {
+        picture_during_message = rt_get_bytes(egg_button(4), P_PICTURE);
+    };
+    rt_test_click(egg_button(4));
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "message");
+    EXPECT_EQ(dialogs.shown[0].text, kEmptyPoolText);
+    EXPECT_EQ(dialogs.shown[0].title, "砸金蛋抽奖信息提示");
+    EXPECT_EQ(dialogs.shown[0].style, 64);
+    EXPECT_EQ(picture_during_message, media::smash_picture());
+    EXPECT_EQ(rt_get_bytes(egg_button(4), P_PICTURE), media::egg_picture(4));
+
+    EXPECT_EQ(read_result("j2"), "7");
+    for (int n : {1, 3, 4, 5, 6, 7, 8})
+        EXPECT_EQ(read_result("j" + std::to_string(n)), "") << n;
+    EXPECT_TRUE(rt_sound_log().empty());
+    EXPECT_FALSE(rt_music_playing());
+    EXPECT_FALSE(shown("画板相片"));
+    EXPECT_FALSE(shown("透明标签_关闭"));
+    EXPECT_TRUE(shown("透明标签_主标题"));
+}
+
+TEST_F(EggDraw, QuantityModeUsesUpThePool)
+{
+    no_effects();
+    setting("一", "2");
+    setting("二", "0");
+    setting("三", "1");
+    setting("lx", "假");
+    start();
+    for (int draw = 1; draw <= 3; ++draw) {
+        rt_test_click(egg_button(draw));
+        EXPECT_EQ(total_wins(), draw);
+        EXPECT_EQ(prize_pool.size(), 4 - draw) << "pool before draw " << draw;
+    }
+    EXPECT_EQ(read_result("j1"), "2");
+    EXPECT_EQ(read_result("j2"), "");
+    EXPECT_EQ(read_result("j3"), "1");
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    rt_test_click(egg_button(9));
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kEmptyPoolText});
+    EXPECT_EQ(total_wins(), 3);
+}
+
+TEST_F(EggDraw, ProbabilityModeCountsButNeverRunsDown)
+{
+    no_effects();
+    only_grade(4, "3");
+    setting("lx", "真");
+    start();
+    // The file no longer matters: weights stay as start-up loaded them.
+    setting("四", "0");
+    for (int draw = 1; draw <= 5; ++draw) {
+        rt_test_click(egg_button(5));
+        EXPECT_EQ(prize_pool.size(), 3);
+        EXPECT_EQ(drawn_grade(egg::drawn_index), 4);
+    }
+    EXPECT_EQ(read_result("j4"), "5");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(EggDraw, TallyAddsOneToWhatIsStored)
+{
+    no_effects();
+    only_grade(3);
+    setting("lx", "真");
+    struct Case {
+        const char* stored;
+        const char* after;
+    };
+    for (Case c : {Case{"2.5", "3.5"}, Case{"abc", "1"}, Case{"41", "42"}, Case{"-1", "0"}, Case{"", "1"}}) {
+        SCOPED_TRACE(c.stored);
+        result("j3", c.stored);
+        if (!rt_is_loaded(egg::MainWindow))
+            start();
+        rt_test_click(egg_button(2));
+        EXPECT_EQ(read_result("j3"), c.after);
+    }
+}
+
+TEST_F(EggDraw, PrizeShowsOnTheBoardWithTheCloseLabel)
+{
+    no_effects();
+    only_grade(6);
+    start();
+    const Bytes picture = rt_unit_snapshot(unit("透明标签_主标题"));
+    ASSERT_TRUE(rt_write_file(dir.file("奖品图片/6.jpg"), picture));
+    rt_test_click(egg_button(1));
+
+    EXPECT_EQ(read_result("j6"), "1");
+    EXPECT_EQ(rt_get_bytes(unit("画板相片"), P_PICTURE), picture);
+    EXPECT_TRUE(shown("画板相片"));
+    EXPECT_FALSE(shown("动画框1"));
+    EXPECT_TRUE(shown("透明标签_关闭"));
+    EXPECT_EQ(get("透明标签_关闭", P_LEFT), get("画板相片", P_WIDTH) - 88);
+    EXPECT_EQ(get("透明标签_关闭", P_TOP), 0);
+    EXPECT_FALSE(shown("透明标签_主标题"));
+    EXPECT_FALSE(shown("透明标签_副标题"));
+    EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
+    EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+}
+
+TEST_F(EggDraw, PlaylistHammerThenWinMusic)
+{
+    no_effects();
+    only_grade(5);
+    start();
+
+    // No music of the grade: the default win music follows the hammer.
+    rt_test_click(egg_button(1));
+    EXPECT_EQ(sounds_after_draw(), (std::vector<std::string>{wav("zaxia.mp3"), wav("中奖音乐.mp3")}));
+
+    // The grade's own music once it exists.
+    rt_sound_log_clear();
+    ASSERT_TRUE(rt_write_file(dir.file("wav/5.mp3"), Bytes{'n', 'o', 't'}));
+    rt_test_click(egg_button(1));
+    EXPECT_EQ(sounds_after_draw(), (std::vector<std::string>{wav("zaxia.mp3"), wav("5.mp3")}));
+
+    // "假" or any other text still plays the music.
+    rt_sound_log_clear();
+    setting("禁用背景音乐", "假");
+    rt_test_click(egg_button(1));
+    EXPECT_EQ(sounds_after_draw(), (std::vector<std::string>{wav("zaxia.mp3"), wav("5.mp3")}));
+
+    // Only the hammer when the win music is switched off.
+    rt_sound_log_clear();
+    setting("禁用背景音乐", "真");
+    rt_test_click(egg_button(1));
+    EXPECT_EQ(sounds_after_draw(), std::vector<std::string>{wav("zaxia.mp3")});
+    EXPECT_EQ(read_result("j5"), "4");
+}
+
+TEST_F(EggDraw, ClosingThePrizeDisplay)
+{
+    no_effects();
+    only_grade(2, "5");
+    start();
+    rt_test_click(egg_button(3));
+    ASSERT_TRUE(shown("画板相片"));
+
+    rt_test_mouse(unit("透明标签_关闭"), E_LBUTTON_DOWN);
+    EXPECT_FALSE(shown("画板相片"));
+    EXPECT_FALSE(shown("动画框1"));
+    EXPECT_FALSE(shown("透明标签_关闭"));
+    EXPECT_TRUE(shown("透明标签_主标题"));
+    EXPECT_TRUE(shown("透明标签_副标题"));
+    EXPECT_FALSE(rt_music_playing());
+    EXPECT_EQ(read_result("j2"), "1");
+
+    // The board's own menu does the same.
+    rt_test_click(egg_button(3));
+    ASSERT_TRUE(shown("透明标签_关闭"));
+    rt_test_next_menu_choice("关闭");
+    rt_test_mouse(unit("画板相片"), E_RBUTTON_DOWN, 300, 300);
+    rt_do_events();
+    EXPECT_EQ(rt_last_popup_items(), std::vector<std::string>{"关闭"});
+    EXPECT_FALSE(shown("画板相片"));
+    EXPECT_FALSE(shown("透明标签_关闭"));
+    EXPECT_TRUE(shown("透明标签_主标题"));
+    EXPECT_EQ(read_result("j2"), "2");
+}
+
+TEST_F(EggDraw, ReleasingOverTheFirstEggRestoresTheHammer)
+{
+    start();
+    for (int k : {1, 2}) {
+        rt_set(egg_button(k), P_MOUSE_POINTER, Bytes{});
+        rt_test_mouse(egg_button(k), E_LBUTTON_UP);
+    }
+    EXPECT_EQ(rt_get_bytes(egg_button(1), P_MOUSE_POINTER), media::hammer_cursor());
+    EXPECT_TRUE(rt_get_bytes(egg_button(2), P_MOUSE_POINTER).empty());
+}
+
+// The tally is written before the reveal lets events in: a second click in
+// the middle of the animation sees the pool without the first prize.
+TEST_F(EggDraw, ClickDuringTheRevealRunsANestedDraw)
+{
+    no_effects();
+    only_grade(7, "1");
+    start();
+    auto nested_ran = std::make_shared<bool>(false);
+    rt_post([nested_ran] {
+        *nested_ran = true;
+        egg::on_egg_click(8);
+    });
+    rt_test_click(egg_button(1));
+    EXPECT_TRUE(*nested_ran);
+    EXPECT_EQ(read_result("j7"), "1");
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kEmptyPoolText});
+    EXPECT_TRUE(shown("画板相片"));
+    EXPECT_FALSE(shown("动画框1"));
+    EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
+    EXPECT_EQ(rt_get_bytes(egg_button(8), P_PICTURE), media::egg_picture(8));
+}
+
+TEST_F(EggDraw, RevealEndsWithTheBoardEvenIfClosedMidway)
+{
+    no_effects();
+    only_grade(1, "3");
+    start();
+    auto first_zoom = std::make_shared<int32_t>(-1);
+    rt_post([first_zoom] {
+        *first_zoom = get("动画物体1", P_SPRITE_ZOOM);
+        egg::hide_prize_display();
+    });
+    rt_test_click(egg_button(1));
+    // At the first pause the copy is at the first step's zoom.
+    EXPECT_EQ(*first_zoom, (get("画板相片", P_WIDTH) + get("画板相片", P_HEIGHT)) / 33);
+    EXPECT_TRUE(shown("画板相片"));
+    EXPECT_FALSE(shown("动画框1"));
+    EXPECT_GT(get("动画物体1", P_SPRITE_ZOOM), 950);
+    EXPECT_EQ(get("动画物体1", P_WIDTH), get("画板相片", P_WIDTH));
+    EXPECT_EQ(get("动画物体1", P_HEIGHT), get("画板相片", P_HEIGHT));
+}
+
+TEST_F(EggDraw, TinyBoardRevealEndsAtOnce)
+{
+    start();
+    for (auto [w, h] : {std::pair{10, 10}, std::pair{300, 0}, std::pair{0, 0}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        rt_set(unit("画板相片"), P_WIDTH, int32_t{w});
+        rt_set(unit("画板相片"), P_HEIGHT, int32_t{h});
+        egg::play_reveal_animation();
+        EXPECT_TRUE(shown("画板相片"));
+        EXPECT_FALSE(shown("动画框1"));
+    }
+}
+
+// Looks at the fireworks window at every pause of a draw until stopped.
+class EffectWatch {
+public:
+    EffectWatch() { post(state_); }
+    ~EffectWatch() { state_->active = false; }
+    bool seen() const { return state_->seen; }
+    bool seen_visible() const { return state_->seen_visible; }
+    void stop() { state_->active = false; }
+
+private:
+    struct State {
+        bool active = true, seen = false, seen_visible = false;
+    };
+    static void post(std::shared_ptr<State> s)
+    {
+        rt_post([s] {
+            if (!s->active)
+                return;
+            if (rt_is_loaded(egg::EffectWindow)) {
+                s->seen = true;
+                s->seen_visible = s->seen_visible || rt_get_bool(rt_window(egg::EffectWindow), P_VISIBLE);
+            }
+            post(s);
+        });
+    }
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+TEST_F(EggDraw, EffectsOffOpensNoFireworksWindow)
+{
+    no_effects();
+    only_grade(8);
+    start();
+    EffectWatch watch;
+    const auto begin = std::chrono::steady_clock::now();
+    egg::on_egg_click(1);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    watch.stop();
+    EXPECT_FALSE(watch.seen());
+    EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    EXPECT_EQ(read_result("j8"), "1");
+}
+
+// The one draw that waits the fireworks' 3 s for real.
+TEST_F(EggDraw, FireworksWindowStaysForThreeSeconds)
+{
+    only_grade(8, "2");
+    start();
+    EffectWatch watch;
+    const auto begin = std::chrono::steady_clock::now();
+    egg::on_egg_click(2);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    watch.stop();
+    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(watch.seen_visible());
+    EXPECT_GE(took, std::chrono::milliseconds(2900));
+    rt_do_events();
+    EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+    EXPECT_EQ(read_result("j8"), "1");
+}
+
+} // namespace
