@@ -1,0 +1,221 @@
+#include "runtime/gbk.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "runtime/core/gbk_walk.h"
+
+namespace {
+
+constexpr char32_t kEscapeBase = 0xF700; // U+F700 + byte: a GBK byte that forms no character
+constexpr size_t kTrailCount = 0xFE - 0x40 + 1;
+
+// Code page 936 as two tables, filled once from the C library's converter.
+// Looking characters up in tables keeps the per-text work small and lets us
+// decide byte by byte what forms a character, which iconv alone does not.
+struct Tables {
+    // Double-byte character -> code point (0: no character).
+    std::array<char16_t, (0xFE - 0x81 + 1) * kTrailCount> pair_to_code{};
+    // The one non-ASCII single byte of the code page (0x80, the euro sign).
+    char16_t byte80 = 0;
+    // Code point -> GBK code: 0 none, < 0x100 one byte, else lead << 8 | trail.
+    std::array<uint16_t, 0x10000> code_to_gbk{};
+};
+
+void append_utf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at s[i]. Returns its length, or 0 when the
+// bytes there are not well-formed UTF-8 (overlong forms, surrogates and
+// code points above U+10FFFF included).
+size_t decode_utf8(std::string_view s, size_t i, char32_t& cp)
+{
+    const auto at = [&](size_t k) { return static_cast<uint8_t>(s[i + k]); };
+    const auto cont = [&](size_t k, uint8_t lo = 0x80, uint8_t hi = 0xBF) {
+        return i + k < s.size() && at(k) >= lo && at(k) <= hi;
+    };
+    const uint8_t b = at(0);
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    if (b >= 0xC2 && b <= 0xDF && cont(1)) {
+        cp = (char32_t(b & 0x1F) << 6) | (at(1) & 0x3F);
+        return 2;
+    }
+    if (b >= 0xE0 && b <= 0xEF) {
+        const uint8_t lo = b == 0xE0 ? 0xA0 : 0x80;
+        const uint8_t hi = b == 0xED ? 0x9F : 0xBF;
+        if (cont(1, lo, hi) && cont(2)) {
+            cp = (char32_t(b & 0x0F) << 12) | (char32_t(at(1) & 0x3F) << 6) | (at(2) & 0x3F);
+            return 3;
+        }
+        return 0;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        const uint8_t lo = b == 0xF0 ? 0x90 : 0x80;
+        const uint8_t hi = b == 0xF4 ? 0x8F : 0xBF;
+        if (cont(1, lo, hi) && cont(2) && cont(3)) {
+            cp = (char32_t(b & 0x07) << 18) | (char32_t(at(1) & 0x3F) << 12) | (char32_t(at(2) & 0x3F) << 6)
+                 | (at(3) & 0x3F);
+            return 4;
+        }
+    }
+    return 0;
+}
+
+// Converts one GBK character (1 or 2 bytes) with iconv; 0 when it forms no
+// character or the result is not a single BMP code point.
+char16_t iconv_decode(iconv_t cd, const char* bytes, size_t len)
+{
+    char in[2] = {bytes[0], len > 1 ? bytes[1] : '\0'};
+    char out[8];
+    char* ip = in;
+    char* op = out;
+    size_t il = len;
+    size_t ol = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || il != 0)
+        return 0;
+    char32_t cp = 0;
+    const std::string_view u(out, static_cast<size_t>(op - out));
+    if (u.empty() || decode_utf8(u, 0, cp) != u.size() || cp > 0xFFFF)
+        return 0;
+    return static_cast<char16_t>(cp);
+}
+
+std::unique_ptr<Tables> build_tables()
+{
+    auto t = std::make_unique<Tables>();
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        cd = iconv_open("UTF-8", "GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        std::fputs("GBK converter missing: non-ASCII text is kept as escaped bytes\n", stderr);
+        return t;
+    }
+    const char b80 = static_cast<char>(0x80);
+    t->byte80 = iconv_decode(cd, &b80, 1);
+    if (t->byte80 >= 0x80)
+        t->code_to_gbk[t->byte80] = 0x80;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const char16_t cp = iconv_decode(cd, pair, 2);
+            // A code point that collides with ASCII, with our byte escapes
+            // or with an earlier character would not come back as the same
+            // bytes: leave such a pair escaped.
+            if (cp < 0x80 || (cp >= kEscapeBase && cp <= kEscapeBase + 0xFF) || t->code_to_gbk[cp] != 0)
+                continue;
+            t->pair_to_code[(lead - 0x81) * kTrailCount + (trail - 0x40)] = cp;
+            t->code_to_gbk[cp] = static_cast<uint16_t>(lead << 8 | trail);
+        }
+    }
+    iconv_close(cd);
+    return t;
+}
+
+const Tables& tables()
+{
+    static const std::unique_ptr<Tables> t = build_tables();
+    return *t;
+}
+
+bool is_ascii(std::string_view s)
+{
+    for (const char c : s)
+        if (static_cast<uint8_t>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string utf8_to_gbk(std::string_view utf8)
+{
+    if (is_ascii(utf8))
+        return std::string(utf8);
+    const Tables& t = tables();
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const size_t len = decode_utf8(utf8, i, cp);
+        if (len == 0) {
+            // Not UTF-8: keep the byte itself, as its escape would have been.
+            out += utf8[i++];
+            continue;
+        }
+        i += len;
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp >= kEscapeBase && cp <= kEscapeBase + 0xFF) {
+            out += static_cast<char>(cp - kEscapeBase);
+        } else if (cp <= 0xFFFF && t.code_to_gbk[cp] != 0) {
+            const uint16_t g = t.code_to_gbk[cp];
+            if (g >= 0x100)
+                out += static_cast<char>(g >> 8);
+            out += static_cast<char>(g & 0xFF);
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+std::string gbk_to_utf8(std::string_view gbk)
+{
+    if (is_ascii(gbk))
+        return std::string(gbk);
+    const Tables& t = tables();
+    std::string out;
+    out.reserve(gbk.size() * 3 / 2);
+    for (size_t i = 0; i < gbk.size();) {
+        const uint8_t b = static_cast<uint8_t>(gbk[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if (gbk::char_length(gbk, i) == 2) {
+            const uint8_t trail = static_cast<uint8_t>(gbk[i + 1]);
+            const char16_t cp = t.pair_to_code[(b - 0x81) * kTrailCount + (trail - 0x40)];
+            if (cp != 0) {
+                append_utf8(out, cp);
+            } else {
+                append_utf8(out, kEscapeBase + b);
+                append_utf8(out, kEscapeBase + trail);
+            }
+            i += 2;
+            continue;
+        }
+        if (b == 0x80 && t.byte80 != 0)
+            append_utf8(out, t.byte80);
+        else
+            append_utf8(out, kEscapeBase + b);
+        ++i;
+    }
+    return out;
+}
