@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <optional>
 
@@ -134,8 +133,8 @@ bool replace_file(std::string target, const std::string& data)
 
     bool ok = true;
     if (old) {
-        // The replaced file keeps its owner and mode; the owner can only be
-        // carried over when we may, which is fine to skip otherwise.
+        // Keep the owner and mode of the file we replace. Only a privileged
+        // process may hand a file to another owner, so that may fail quietly.
         const bool owner_kept = ::fchown(fd, old->st_uid, old->st_gid) == 0;
         (void)owner_kept;
         ok = ::fchmod(fd, old->st_mode & 07777) == 0;
