@@ -356,14 +356,14 @@ Shape above(std::vector<Vec2> line, double top)
 void paint_sparkle(Canvas& c, Vec2 at, double r, double rotation)
 {
     const Shape s = star(at, r, r * 0.22, 4, rotation);
-    c.fill(dilate(s, 1.2), solid(kOutline));
+    c.fill(dilate(s, 1.6), solid(kOutline));
     c.fill(s, radial(at, r, r, {{0.0, rgb(255, 255, 255)}, {0.35, rgb(255, 246, 190)}, {1.0, rgb(255, 196, 40)}}));
 }
 
 void paint_gold_star(Canvas& c, Vec2 at, double r, double rotation)
 {
     const Shape s = star(at, r, r * 0.45, 5, rotation);
-    c.fill(dilate(s, 1.3), solid(kOutline));
+    c.fill(dilate(s, 1.6), solid(kOutline));
     c.fill(s, radial({at.x - r * 0.3, at.y - r * 0.3}, r * 1.3, r * 1.3,
                      {{0.0, rgb(255, 250, 210)}, {0.5, rgb(255, 210, 70)}, {1.0, rgb(214, 140, 20)}}));
 }
@@ -387,7 +387,7 @@ Canvas draw_smash()
         const double mid = (r0 + r1) / 2, half = (i % 2) ? 2.6 : 3.4;
         const Shape ray = polygon({opening + dir * r0, opening + dir * mid + side * half, opening + dir * r1,
                                    opening + dir * mid - side * half});
-        c.fill(dilate(ray, 1.2), solid(kOutline));
+        c.fill(dilate(ray, 1.6), solid(kOutline));
         c.fill(ray, solid(rgb(255, 230, 110)));
     }
 
@@ -436,17 +436,21 @@ Canvas draw_smash()
 
     // The top of the shell flying off to the upper left.
     const std::vector<double> cap_teeth = {3, -5, 4, -7, 2, -6, 5, -4, 3};
-    const Shape cap = intersect(egg, above(jagged(-38, 0, cap_teeth, f.hw), -f.hh - 2));
+    std::vector<Vec2> cap_line = jagged(-38, 0, cap_teeth, f.hw);
+    const Shape cap = intersect(egg, above(cap_line, -f.hh - 2));
     const Placement cap_at = pinned({0, -60}, {56, 32}, -0.5, k);
     c.fill(placed(dilate(cap, 2.2 / k), cap_at), solid(kOutline));
     c.fill(placed(cap, cap_at), placed(shell_paint(f, nullptr, cap_at.angle), cap_at));
+    for (Vec2& p : cap_line)
+        p.y -= 3.0;
+    c.fill(placed(intersect(cap, below(cap_line, f.hh)), cap_at), solid(rgb(255, 240, 196)));
     const Placement cap_spot{cap_at.to_canvas({-22, -60}), cap_at.angle + 0.4, k};
     c.fill(placed(ellipse({0, 0}, 7, 11), cap_spot),
            placed(radial({0, 0}, 7, 11, {{0.0, rgb(255, 255, 245, 0.95)}, {1.0, rgb(255, 240, 190, 0.0)}}),
                   cap_spot));
 
     // A smaller shard to the upper right.
-    const Shape shard = intersect(egg, polygon({{-10, -52}, {16, -58}, {26, -34}, {10, -38}, {-2, -30}}));
+    const Shape shard = intersect(egg, polygon({{-10, -54}, {18, -60}, {14, -42}, {6, -30}, {-2, -40}}));
     const Placement shard_at = pinned({6, -44}, {160, 58}, 0.45, k);
     c.fill(placed(dilate(shard, 2.2 / k), shard_at), solid(kOutline));
     c.fill(placed(shard, shard_at), placed(shell_paint(f, nullptr, shard_at.angle), shard_at));
