@@ -1,0 +1,88 @@
+#include "runtime/ui/picture.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QThread>
+#include <algorithm>
+#include <initializer_list>
+
+#include "runtime/ui/picture_codecs.h"
+
+using namespace picture_detail;
+
+namespace {
+
+enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, Icon };
+
+bool starts_with(const Bytes& data, std::initializer_list<uint8_t> prefix) {
+    return data.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), data.begin());
+}
+
+// By the leading bytes, never by a file name: handlers read picture files
+// whatever their names say.
+Kind sniff(const Bytes& data) {
+    if (starts_with(data, {0xff, 0xd8, 0xff}))
+        return Kind::Jpeg;
+    if (starts_with(data, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}))
+        return Kind::Png;
+    if (starts_with(data, {'G', 'I', 'F', '8', '7', 'a'}) || starts_with(data, {'G', 'I', 'F', '8', '9', 'a'}))
+        return Kind::Gif;
+    if (starts_with(data, {'B', 'M'}))
+        return Kind::Bmp;
+    if (starts_with(data, {0, 0, 1, 0}) || starts_with(data, {0, 0, 2, 0}))
+        return Kind::Icon;
+    return Kind::Unknown;
+}
+
+Picture still(QImage image) {
+    Picture picture;
+    if (!image.isNull()) {
+        picture.frames.push_back(std::move(image));
+        picture.delays_ms.push_back(0);
+    }
+    return picture;
+}
+
+} // namespace
+
+Picture decode_picture(const Bytes& data, QSize fit) {
+    switch (sniff(data)) {
+    case Kind::Jpeg:
+        return still(decode_jpeg(data.data(), data.size(), fit));
+    case Kind::Png:
+        return still(decode_png(data.data(), data.size()));
+    case Kind::Gif:
+        return decode_gif(data.data(), data.size());
+    case Kind::Bmp:
+        return still(decode_bmp(data.data(), data.size()));
+    case Kind::Icon:
+        return still(decode_icon(data.data(), data.size(), IconUse::Picture).image);
+    case Kind::Unknown:
+        break;
+    }
+    return {};
+}
+
+std::optional<QCursor> decode_cursor(const Bytes& data) {
+    // A pixmap needs the GUI application (and its thread).
+    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread() || sniff(data) != Kind::Icon)
+        return std::nullopt;
+    IconImage icon = decode_icon(data.data(), data.size(), IconUse::Cursor);
+    if (icon.image.isNull())
+        return std::nullopt;
+    QPixmap pixmap = QPixmap::fromImage(icon.image);
+    if (pixmap.isNull())
+        return std::nullopt;
+    // Qt's own cursor loader ignores the hot spot; -1, -1 (icons) centres it.
+    return QCursor(pixmap, icon.hot_spot.x(), icon.hot_spot.y());
+}
+
+Bytes encode_png(const QImage& image) {
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return {};
+    return Bytes(encoded.begin(), encoded.end());
+}

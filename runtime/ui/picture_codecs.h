@@ -1,0 +1,49 @@
+#pragma once
+// The decoders behind decode_picture and decode_cursor. Each one takes a
+// whole file in memory and returns a null image (or an empty picture) for
+// anything it cannot read completely.
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/ui/picture.h"
+
+namespace picture_detail {
+
+// Sizes beyond these are refused rather than allocated: a few bytes of a
+// hostile header must not be able to ask for gigabytes.
+inline constexpr int kMaxSide = 16384;
+inline constexpr int64_t kMaxPixels = int64_t(64) << 20;           // one decoded image
+inline constexpr int64_t kMaxAnimationPixels = int64_t(192) << 20; // all frames of a GIF
+inline constexpr int kMaxFrames = 4096;
+
+inline bool size_allowed(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           width * height <= kMaxPixels;
+}
+
+// All return ARGB32 premultiplied images.
+QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit);
+QImage decode_png(const uint8_t* data, size_t size);
+Picture decode_gif(const uint8_t* data, size_t size);
+QImage decode_bmp(const uint8_t* data, size_t size);
+
+// A device-independent bitmap without file header (what icons hold). With
+// `icon`, the height is doubled and a 1-bit AND mask follows the colours.
+// `pixel_offset` is where the pixels start, counted from `data`; 0 (or an
+// offset into the header or past the end) means right after the header,
+// masks and palette.
+QImage decode_dib(const uint8_t* data, size_t size, size_t pixel_offset, bool icon);
+
+// ICO (type 1) and CUR (type 2) files.
+struct IconImage {
+    QImage image;
+    QPoint hot_spot{-1, -1}; // from the directory entry of a cursor; -1 for icons
+};
+enum class IconUse { Picture, Cursor };
+IconImage decode_icon(const uint8_t* data, size_t size, IconUse use);
+
+} // namespace picture_detail

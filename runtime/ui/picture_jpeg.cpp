@@ -1,0 +1,180 @@
+// JPEG through the IJG interface of libjpeg-turbo. The library reports errors
+// by calling error_exit, which by default ends the process; ours jumps back
+// here instead. Nothing with a destructor lives between setjmp and longjmp:
+// all state sits in JpegJob, which the caller owns.
+
+#include <csetjmp>
+#include <cstdio> // jpeglib.h needs FILE
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "runtime/ui/picture_codecs.h"
+
+namespace picture_detail {
+namespace {
+
+// Past this many corrupt-data warnings a file is garbage, not a picture
+// with a few damaged blocks.
+constexpr int kMaxWarnings = 100;
+// Progressive files can hold any number of scans, each of which revisits
+// the whole image; real encoders write a dozen or so.
+constexpr int kMaxScans = 500;
+// Memory libjpeg may use for its own buffers (the coefficient buffer of a
+// progressive file is the big one). Above it the library fails cleanly
+// because it has no backing store.
+constexpr long kMaxLibraryMemory = 512L << 20;
+
+struct JpegError {
+    jpeg_error_mgr mgr; // first member: libjpeg hands us a pointer to it
+    std::jmp_buf jump;
+    int warnings;
+};
+
+struct JpegProgress {
+    jpeg_progress_mgr mgr; // first member, as above
+    JpegError* error;
+};
+
+struct JpegJob {
+    jpeg_decompress_struct cinfo{};
+    JpegError error{};
+    JpegProgress progress{};
+    QImage image;
+    std::vector<uint8_t> row;
+};
+
+[[noreturn]] void fail(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+void on_message(j_common_ptr cinfo, int level) {
+    if (level >= 0)
+        return; // trace output
+    auto* error = reinterpret_cast<JpegError*>(cinfo->err);
+    const int code = error->mgr.msg_code;
+    // Missing data would show as grey blocks: a truncated or damaged file is
+    // treated as no picture at all.
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC ||
+        ++error->warnings > kMaxWarnings)
+        fail(cinfo);
+}
+
+void on_output(j_common_ptr) {}
+
+void on_progress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor)
+        return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        fail(cinfo);
+}
+
+uint8_t mul255(unsigned a, unsigned b) { return uint8_t((a * b + 127) / 255); }
+
+// Converts one CMYK row to premultiplied ARGB. Files with an Adobe marker
+// (what Photoshop and libjpeg itself write) store the inks inverted.
+void cmyk_to_argb(const uint8_t* in, uint32_t* out, unsigned width, bool inverted) {
+    for (unsigned x = 0; x < width; ++x, in += 4) {
+        unsigned c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[x] = qRgb(mul255(c, k), mul255(m, k), mul255(y, k));
+    }
+}
+
+bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit) {
+    j_decompress_ptr cinfo = &job.cinfo;
+    cinfo->err = jpeg_std_error(&job.error.mgr);
+    job.error.mgr.error_exit = fail;
+    job.error.mgr.emit_message = on_message;
+    job.error.mgr.output_message = on_output;
+    job.progress.mgr.progress_monitor = on_progress;
+    job.progress.error = &job.error;
+    if (setjmp(job.error.jump))
+        return false;
+
+    jpeg_create_decompress(cinfo);
+    cinfo->progress = &job.progress.mgr;
+    cinfo->mem->max_memory_to_use = kMaxLibraryMemory;
+    jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (cinfo->image_width > unsigned(kMaxSide) || cinfo->image_height > unsigned(kMaxSide))
+        return false;
+
+    bool cmyk = false;
+    switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        cinfo->out_color_space = JCS_EXT_BGRA; // the memory order of ARGB32
+#else
+        cinfo->out_color_space = JCS_EXT_ARGB;
+#endif
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo->out_color_space = JCS_CMYK;
+        cmyk = true;
+        break;
+    default:
+        return false;
+    }
+
+    // Decode at the smallest DCT scale that still covers the box, so a
+    // camera photo for a small picture box neither costs the full decode
+    // nor looks worse than a scaled full decode would.
+    cinfo->scale_denom = 8;
+    cinfo->scale_num = 8;
+    if (fit.width() > 0 && fit.height() > 0) {
+        for (unsigned num = 1; num <= 8; ++num) {
+            cinfo->scale_num = num;
+            jpeg_calc_output_dimensions(cinfo);
+            if (cinfo->output_width >= unsigned(fit.width()) && cinfo->output_height >= unsigned(fit.height()))
+                break;
+        }
+    }
+    jpeg_calc_output_dimensions(cinfo);
+    if (!size_allowed(cinfo->output_width, cinfo->output_height))
+        return false;
+
+    jpeg_start_decompress(cinfo);
+    const unsigned width = cinfo->output_width;
+    if (cinfo->output_components != 4)
+        return false;
+    job.image = QImage(int(width), int(cinfo->output_height), QImage::Format_ARGB32_Premultiplied);
+    if (job.image.isNull())
+        return false;
+    if (cmyk)
+        job.row.resize(size_t(width) * 4);
+    uchar* const bits = job.image.bits();
+    const qsizetype stride = job.image.bytesPerLine();
+    while (cinfo->output_scanline < cinfo->output_height) {
+        uchar* const line = bits + stride * cinfo->output_scanline;
+        JSAMPROW target = cmyk ? job.row.data() : line;
+        if (jpeg_read_scanlines(cinfo, &target, 1) != 1)
+            return false;
+        if (cmyk)
+            cmyk_to_argb(job.row.data(), reinterpret_cast<uint32_t*>(line), width, cinfo->saw_Adobe_marker);
+    }
+    // No jpeg_finish_decompress: every pixel is in, and a missing end
+    // marker is no reason to refuse the picture.
+    return true;
+}
+
+} // namespace
+
+QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit) {
+    JpegJob job;
+    const bool ok = run(job, data, size, fit);
+    jpeg_destroy_decompress(&job.cinfo);
+    return ok ? job.image : QImage();
+}
+
+} // namespace picture_detail
