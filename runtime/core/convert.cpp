@@ -85,7 +85,7 @@ double rt_to_number(std::string_view text)
 {
     const std::string s = fold_full_width(text);
     // Only a plain decimal number is accepted: no hex floats, no "inf" or
-    // "nan", which the runtime library of the original platform did not read.
+    // "nan", which msvcrt's atof does not read either.
     size_t i = skip_blanks(s);
     const size_t start = i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))

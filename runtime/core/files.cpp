@@ -85,10 +85,10 @@ std::string rt_native_path(std::string_view path)
     for (char& c : p)
         if (c == '\\')
             c = '/';
-    // The original platform ignores trailing blanks of a file name, and the
-    // stored settings carry names such as "a.mp3 ".
-    const size_t last_start = p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1;
-    while (p.size() > last_start && p.back() == ' ')
+    // Windows file names ignore trailing blanks, and stored settings carry
+    // names such as "a.mp3 ". Only the last component can end the text, so
+    // only its blanks go.
+    while (!p.empty() && p.back() == ' ')
         p.pop_back();
     return p;
 }

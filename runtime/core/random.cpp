@@ -6,8 +6,8 @@
 
 namespace {
 
-// The linear congruential pair of the original platform's C runtime, kept
-// bit for bit so that the same seed draws the same numbers.
+// msvcrt's linear congruential pair, kept bit for bit so that the same seed
+// draws the same numbers.
 uint32_t state = 1;
 // Keeps two unseeded calls within the same millisecond from seeding alike.
 uint32_t seed_offset = 0;

@@ -110,22 +110,4 @@ TEST_F(RandomFreshProcessDeathTest, OmittedSeedUsesTickPlusGrowingOffset)
         testing::ExitedWithCode(0), "draws:" + expected + "\n");
 }
 
-TEST_F(RandomFreshProcessDeathTest, OffsetWrapsAt32Bits)
-{
-    const std::string expected = draws_after_seed(0xFFFFFFFFu, 1) + draws_after_seed(0xFFFFFFFFu + 355u, 1);
-    EXPECT_EXIT(
-        {
-            // 0xFFFFFFFF & 255 = 255, so the offset becomes 355.
-            ManualClock clock(0xFFFFFFFFu);
-            set_platform_clock(&clock);
-            rt_seed_random();
-            std::string got = draws(1);
-            rt_seed_random();
-            got += draws(1);
-            std::fprintf(stderr, "draws:%s\n", got.c_str());
-            std::_Exit(0);
-        },
-        testing::ExitedWithCode(0), "draws:" + expected + "\n");
-}
-
 } // namespace

@@ -120,6 +120,7 @@ struct ReplaceCase {
     int32_t start, count;
     bool case_sensitive;
     std::string expected;
+    friend void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << '"' << c.text << "\" / \"" << c.sought << '"'; }
 };
 
 class ReplaceText : public testing::TestWithParam<ReplaceCase> {};
@@ -154,12 +155,5 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"TrailByteCaseNotFolded", kTrailUpper, kTrailLower, "x", 1, -1, false, kTrailUpper},
         ReplaceCase{"DoubleByteExact", kTrailLower + "b", kTrailLower + "B", "x", 1, -1, false, "x"}),
     [](const testing::TestParamInfo<ReplaceCase>& p) { return p.param.name; });
-
-TEST(SpaceText, Blanks)
-{
-    EXPECT_EQ(rt_space_text(3), "   ");
-    EXPECT_EQ(rt_space_text(0), "");
-    EXPECT_EQ(rt_space_text(-2), "");
-}
 
 } // namespace
