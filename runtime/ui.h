@@ -151,7 +151,8 @@ struct UnitDef {
     int valign = 0;                      // transparent labels: 0 top, 1 centred, 2 bottom
     bool word_wrap = false;
     int effect = 0;                      // transparent label text effect 0..3
-    int border = 0;                      // picture box border style
+    int border = 0;                      // picture box border style; shape box frame line width
+    bool checked = false;                // check box, radio box
     bool masked = false;                 // edit box: password entry
     bool multiline = false;              // edit box
     int dialog_kind = 0;                 // common dialog
@@ -167,6 +168,7 @@ struct WindowDef {
     std::string title;
     int left = 50, top = 50, width = 400, height = 300;
     int border = 1;                      // 0 no border, 1 framed
+    bool visible = true;                 // shown once its created handler has run
     std::optional<uint32_t> back_color;  // 0x00BBGGRR
     Bytes picture;                       // designed background picture
     std::vector<EventBinding> events;    // created, may-close, size changed, mouse

@@ -1,0 +1,157 @@
+// Program life: start-up, the message loop, processing events, waiting and
+// ending the program.
+#include "platform/clock.h"
+#include "platform/hotkey.h"
+#include "runtime/error.h"
+#include "runtime/files.h"
+#include "runtime/ui/model.h"
+#include "runtime/ui/sound.h"
+#include "runtime/ui/widgets.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QMessageBox>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace rtui {
+
+namespace {
+
+QEventLoop* main_loop = nullptr;
+std::vector<QPointer<QWidget>> pending_frames;
+
+void show_error_box(int number, std::string_view message)
+{
+    const std::string text = "运行时出错!\n错误号: " + std::to_string(number) + "\n" + std::string(message);
+    std::cerr << "运行时出错! " << number << " " << message << std::endl;
+    if (!qApp)
+        return;
+    if (DialogBackend* b = dialog_backend()) {
+        b->message_box(text, 16, "运行时出错!");
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8("运行时出错!"), QString::fromStdString(text));
+    box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+} // namespace
+
+void quit_message_loop_if_idle()
+{
+    if (main_loop && loaded_windows().empty())
+        main_loop->quit();
+}
+
+void mark_frame_pending(QWidget* widget)
+{
+    if (std::find(pending_frames.begin(), pending_frames.end(), widget) == pending_frames.end())
+        pending_frames.emplace_back(widget);
+}
+
+void present_pending_frames()
+{
+    if (pending_frames.empty())
+        return;
+    auto frames = std::move(pending_frames);
+    pending_frames.clear();
+    bool painted = false;
+    for (auto& w : frames)
+        if (w && w->isVisible()) {
+            w->repaint();
+            painted = true;
+        }
+    if (painted)
+        flush_display();
+}
+
+} // namespace rtui
+
+using namespace rtui;
+
+void rt_init(int& argc, char** argv)
+{
+    if (qApp)
+        return;
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    // Lives until the process ends; rt_exit ends it without unwinding.
+    auto* app = new QApplication(argc, argv);
+    app->setQuitOnLastWindowClosed(false);
+
+    const QString dir = QCoreApplication::applicationDirPath();
+    rt_set_run_dir(dir.toStdString());
+    QDir::setCurrent(dir);
+
+    install_font_substitutions();
+    QFont base = make_font("宋体", 12, false, false, false, false);
+    QApplication::setFont(base);
+    install_input_filter();
+    rt_set_error_reporter(show_error_box);
+}
+
+int rt_message_loop()
+{
+    if (loaded_windows().empty())
+        return 0;
+    QEventLoop loop;
+    QEventLoop* outer = main_loop;
+    main_loop = &loop;
+    loop.exec();
+    main_loop = outer;
+    return 0;
+}
+
+void rt_exit(int code)
+{
+    sound::shutdown();
+    platform::unregister_all_hot_keys();
+    for (auto& w : loaded_windows())
+        if (w->widget)
+            w->widget->hide();
+    flush_display();
+    std::fflush(nullptr);
+    // Handlers of windows may still be on the stack: end here, without
+    // unwinding into them or running the toolkit's teardown.
+    std::_Exit(code);
+}
+
+void rt_do_events()
+{
+    present_pending_frames();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void rt_delay(int32_t milliseconds)
+{
+    if (milliseconds <= 0)
+        return;
+    present_pending_frames();
+    Clock& clock = platform_clock();
+    const uint32_t start = clock.milliseconds_since_boot();
+    const uint32_t limit = static_cast<uint32_t>(milliseconds);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    for (;;) {
+        const uint32_t elapsed = clock.milliseconds_since_boot() - start;
+        if (elapsed > limit)
+            break;
+        // Short steps let a clock that tests move by hand end the wait too.
+        timer.start(static_cast<int>(std::min<uint32_t>(limit - elapsed + 1, 50)));
+        loop.exec();
+    }
+}
+
+void rt_post(std::function<void()> action)
+{
+    QMetaObject::invokeMethod(qApp, [action = std::move(action)] { action(); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,81 @@
+// The font dialog: the toolkit's font chooser has no colour, so it sits in a
+// dialog of ours next to a colour button.
+#include "runtime/ui/dialogs.h"
+#include "runtime/ui/model.h"
+
+#include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rtui {
+
+namespace {
+
+void paint_swatch(QPushButton* button, const QColor& c)
+{
+    QPixmap swatch(32, 16);
+    swatch.fill(c);
+    button->setIcon(QIcon(swatch));
+}
+
+} // namespace
+
+bool show_font_dialog(FontChoice& choice)
+{
+    QDialog dlg;
+    dlg.setWindowTitle(QString::fromUtf8("字体"));
+    auto* layout = new QVBoxLayout(&dlg);
+
+    QFont preset = make_font(choice.face, pixels_from_points(choice.size_pt), choice.bold, choice.italic,
+                             choice.underline, choice.strikeout);
+    if (choice.size_pt > 0)
+        preset.setPointSize(choice.size_pt);
+    auto* fonts = new QFontDialog(preset, &dlg);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setCurrentFont(preset);
+    layout->addWidget(fonts);
+
+    QColor color = color_from_ref(choice.color);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QString::fromUtf8("颜色:"), &dlg));
+    auto* color_button = new QPushButton(QString::fromUtf8("选择颜色..."), &dlg);
+    paint_swatch(color_button, color);
+    QObject::connect(color_button, &QPushButton::clicked, &dlg, [&] {
+        const QColor c = QColorDialog::getColor(color, &dlg, QString::fromUtf8("颜色"),
+                                                QColorDialog::DontUseNativeDialog);
+        if (c.isValid()) {
+            color = c;
+            paint_swatch(color_button, color);
+        }
+    });
+    row->addWidget(color_button);
+    row->addStretch();
+    layout->addLayout(row);
+
+    auto* buttons = new QDialogButtonBox(&dlg);
+    buttons->addButton(QString::fromUtf8("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QString::fromUtf8("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    const QFont f = fonts->currentFont();
+    choice.face = f.family().toStdString();
+    choice.size_pt = f.pointSize() > 0 ? f.pointSize() : points_from_pixels(f.pixelSize());
+    choice.bold = f.bold();
+    choice.italic = f.italic();
+    choice.underline = f.underline();
+    choice.strikeout = f.strikeOut();
+    choice.color = ref_from_color(color);
+    return true;
+}
+
+} // namespace rtui

@@ -1,0 +1,209 @@
+#pragma once
+// The widgets that draw the runtime's own unit types. Private to runtime/ui.
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "runtime/types.h"
+#include "runtime/ui/picture.h"
+
+namespace rtui {
+
+struct Window;
+
+// A picture property: the bytes as written, their decoded frames, the
+// animation of an animated GIF, and a cache of the last scaled frame.
+class PictureSlot {
+public:
+    explicit PictureSlot(QWidget* owner);
+    PictureSlot(const PictureSlot&) = delete;
+    PictureSlot& operator=(const PictureSlot&) = delete;
+
+    // An empty or undecodable byte set clears the picture.
+    void set(const Bytes& data, QSize fit = QSize());
+    const Bytes& bytes() const { return bytes_; }
+    bool empty() const { return picture_.empty(); }
+    QSize natural_size() const { return picture_.size(); }
+    QImage frame() const;
+    // The current frame scaled to `size` with `mode`, smoothly; cached.
+    QImage scaled(QSize size, Qt::AspectRatioMode mode);
+
+private:
+    void advance();
+
+    QWidget* owner_;
+    Bytes bytes_;
+    Picture picture_;
+    size_t frame_ = 0;
+    QTimer timer_;
+    QImage cache_;
+    QSize cache_size_;
+    size_t cache_frame_ = 0;
+    Qt::AspectRatioMode cache_mode_ = Qt::IgnoreAspectRatio;
+};
+
+// A top-level window of the program.
+class WindowWidget : public QWidget {
+public:
+    WindowWidget(std::weak_ptr<Window> window, QWidget* parent);
+    PictureSlot& picture() { return picture_; }
+    void set_back_color(std::optional<QColor> c);
+    std::shared_ptr<Window> window() const { return window_.lock(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    std::weak_ptr<Window> window_;
+    PictureSlot picture_;
+    std::optional<QColor> back_;
+};
+
+// Shows its picture at natural size, centred, with transparency; no frame.
+class ImageButton : public QAbstractButton {
+public:
+    explicit ImageButton(QWidget* parent);
+    PictureSlot& picture() { return picture_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    PictureSlot picture_;
+};
+
+// Fits its picture into the box (aspect kept, centred) inside its border:
+// 0 none, 1 a single line, 2 a raised frame.
+class PictureBox : public QWidget {
+public:
+    explicit PictureBox(QWidget* parent);
+    PictureSlot& picture() { return picture_; }
+    int border() const { return border_; }
+    void set_border(int style);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    PictureSlot picture_;
+    int border_ = 0;
+};
+
+// A picture surface: the picture scaled to fill the whole board.
+class DrawingBoard : public QWidget {
+public:
+    explicit DrawingBoard(QWidget* parent);
+    PictureSlot& picture() { return picture_; }
+    void set_back_color(QColor c) { back_ = c; update(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    PictureSlot picture_;
+    QColor back_ = Qt::white;
+};
+
+// Text drawn over whatever lies below, with an optional outline or shadow.
+class TransparentLabel : public QWidget {
+public:
+    explicit TransparentLabel(QWidget* parent);
+
+    const std::string& text() const { return text_; }
+    void set_text(std::string t);
+    const FontValue& font_record() const { return record_; }
+    // The record as the program sees it; `pixels` is the character height
+    // the face is drawn with (derived from the record's points when unset).
+    void set_font_record(FontValue f, std::optional<int> pixels = std::nullopt);
+    uint32_t color() const { return color_; }
+    void set_color(uint32_t c);
+    int align() const { return align_; }
+    void set_align(int a);
+    int valign() const { return valign_; }
+    void set_valign(int a);
+    bool wrap() const { return wrap_; }
+    void set_wrap(bool w);
+    int effect() const { return effect_; }
+    void set_effect(int e);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    std::string text_;
+    FontValue record_;
+    int pixels_ = 12;
+    uint32_t color_ = 0;
+    int align_ = 0;
+    int valign_ = 0;
+    bool wrap_ = false;
+    int effect_ = 0;
+};
+
+// A plain rectangle: filled when it has a colour, framed by a line of
+// `line_width` pixels.
+class ShapeBox : public QWidget {
+public:
+    explicit ShapeBox(QWidget* parent);
+    void set_fill(std::optional<QColor> c) { fill_ = c; update(); }
+    void set_line(QColor c, int width) { line_ = c; line_width_ = width; update(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    std::optional<QColor> fill_;
+    QColor line_ = Qt::black;
+    int line_width_ = 1;
+};
+
+// A surface of sprite copies, each an image at a place, turned about its
+// centre.
+class AnimationBox : public QWidget {
+public:
+    explicit AnimationBox(QWidget* parent);
+    int add(QImage image, QPoint at);
+    bool remove(int id);
+    bool rotate(int id, int degrees);
+    int count() const { return static_cast<int>(sprites_.size()); }
+    void set_back_color(std::optional<QColor> c) { back_ = c; update(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    struct Sprite {
+        QImage image;
+        QPoint at;
+        int angle = 0;
+    };
+    void changed();
+
+    std::map<int, Sprite> sprites_;
+    int next_id_ = 1;
+    std::optional<QColor> back_;
+};
+
+// Radio boxes are ticked by their handlers; a click ticks the clicked one
+// (siblings are unticked by the click handling), never unticks it.
+class RadioBox : public QRadioButton {
+public:
+    explicit RadioBox(QWidget* parent);
+
+protected:
+    void nextCheckState() override;
+};
+
+} // namespace rtui

@@ -1,0 +1,152 @@
+#include "runtime/ui/widgets.h"
+
+#include <QPainter>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+
+namespace rtui {
+
+namespace {
+// Browsers treat tiny GIF delays as 100 ms; so do we, or such a GIF would
+// spin the event loop.
+int frame_delay(int ms) { return ms < 20 ? 100 : ms; }
+} // namespace
+
+PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
+{
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, owner_, [this] { advance(); });
+}
+
+void PictureSlot::set(const Bytes& data, QSize fit)
+{
+    timer_.stop();
+    bytes_ = data;
+    picture_ = data.empty() ? Picture() : decode_picture(data, fit);
+    frame_ = 0;
+    cache_ = QImage();
+    if (picture_.animated())
+        timer_.start(frame_delay(picture_.delays_ms.empty() ? 100 : picture_.delays_ms[0]));
+    owner_->update();
+}
+
+QImage PictureSlot::frame() const
+{
+    if (picture_.empty())
+        return QImage();
+    return picture_.frames[std::min(frame_, picture_.frames.size() - 1)];
+}
+
+QImage PictureSlot::scaled(QSize size, Qt::AspectRatioMode mode)
+{
+    if (picture_.empty() || size.isEmpty())
+        return QImage();
+    if (!cache_.isNull() && cache_size_ == size && cache_frame_ == frame_ && cache_mode_ == mode)
+        return cache_;
+    const QImage f = frame();
+    cache_ = f.size() == size ? f : f.scaled(size, mode, Qt::SmoothTransformation);
+    cache_size_ = size;
+    cache_frame_ = frame_;
+    cache_mode_ = mode;
+    return cache_;
+}
+
+void PictureSlot::advance()
+{
+    if (!picture_.animated())
+        return;
+    frame_ = (frame_ + 1) % picture_.frames.size();
+    const size_t d = std::min(frame_, picture_.delays_ms.size() - 1);
+    timer_.start(frame_delay(picture_.delays_ms.empty() ? 100 : picture_.delays_ms[d]));
+    if (owner_->isVisible())
+        owner_->update();
+}
+
+// ---------------------------------------------------------------------------
+
+ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent), picture_(this)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+QSize ImageButton::sizeHint() const
+{
+    return picture_.empty() ? QSize(16, 16) : picture_.natural_size();
+}
+
+void ImageButton::paintEvent(QPaintEvent*)
+{
+    const QImage img = picture_.frame();
+    if (img.isNull())
+        return;
+    QPainter p(this);
+    const QPoint at((width() - img.width()) / 2, (height() - img.height()) / 2);
+    // A pressed egg sinks a little, as a pressed button does.
+    p.drawImage(isDown() ? at + QPoint(1, 1) : at, img);
+}
+
+// ---------------------------------------------------------------------------
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), picture_(this) {}
+
+void PictureBox::set_border(int style)
+{
+    border_ = style;
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    QRect inner = rect();
+    if (border_ == 1) {
+        p.setPen(QPen(palette().color(QPalette::Shadow), 1));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        inner.adjust(1, 1, -1, -1);
+    } else if (border_ >= 2) {
+        // The raised frame marks the lit slot of the wheel, so it is drawn
+        // wide enough to read from the back of a hall.
+        const int w = std::max(3, std::min(width(), height()) / 20);
+        const QColor light(255, 255, 255), dark(64, 64, 64), mid(192, 192, 192);
+        p.fillRect(rect(), mid);
+        for (int i = 0; i < w; ++i) {
+            const QRect r = rect().adjusted(i, i, -1 - i, -1 - i);
+            p.setPen(i < w / 2 ? light : QColor(224, 224, 224));
+            p.drawLine(r.topLeft(), r.topRight());
+            p.drawLine(r.topLeft(), r.bottomLeft());
+            p.setPen(i < w / 2 ? dark : QColor(128, 128, 128));
+            p.drawLine(r.bottomLeft(), r.bottomRight());
+            p.drawLine(r.topRight(), r.bottomRight());
+        }
+        inner.adjust(w, w, -w, -w);
+    }
+    if (picture_.empty() || inner.isEmpty())
+        return;
+    const QImage img = picture_.scaled(inner.size(), Qt::KeepAspectRatio);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(inner.x() + (inner.width() - img.width()) / 2, inner.y() + (inner.height() - img.height()) / 2,
+                img);
+}
+
+// ---------------------------------------------------------------------------
+
+DrawingBoard::DrawingBoard(QWidget* parent) : QWidget(parent), picture_(this)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DrawingBoard::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (picture_.empty()) {
+        p.fillRect(rect(), back_);
+        return;
+    }
+    const QImage img = picture_.scaled(size(), Qt::IgnoreAspectRatio);
+    if (img.hasAlphaChannel())
+        p.fillRect(rect(), back_);
+    p.drawImage(0, 0, img);
+}
+
+} // namespace rtui
