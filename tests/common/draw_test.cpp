@@ -254,14 +254,6 @@ TEST_F(PoolFiles, ProbabilityModeUsesCountsInMemoryInAscendingRuns)
     EXPECT_EQ(prize_pool.at(110), 8);
 }
 
-TEST_F(PoolFiles, NonPositiveWeightsAddNothing)
-{
-    setting("lx", "真");
-    prize_counts = {0, -3, 0, 2, std::numeric_limits<int32_t>::min(), 0, 0, 0, 1};
-    build_prize_pool();
-    EXPECT_EQ(tickets(), (std::vector<int32_t>{3, 3, 8}));
-}
-
 TEST_F(PoolFiles, RebuildReplacesThePreviousPool)
 {
     setting("一", "4");
