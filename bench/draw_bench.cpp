@@ -96,4 +96,3 @@ BENCHMARK(BM_DrawOnly)->Arg(1000)->Arg(100000)->Arg(10000000);
 
 } // namespace
 
-BENCHMARK_MAIN();
