@@ -82,8 +82,9 @@ void rt_test_next_drag(int32_t dx, int32_t dy);
 // Asks the window to close as its close box would (may-close query first).
 void rt_test_close_box(int window_id);
 
-// What the players played, in order: file paths as given (after the blank
-// trim), and "<wave>" for a wave byte set. Cleared by rt_sound_log_clear.
+// What the players played, in order: file paths as the player opens them
+// (rt_native_path: '/' separators, trailing blanks dropped), and "<wave>"
+// for a wave byte set. Cleared by rt_sound_log_clear.
 std::vector<std::string> rt_sound_log();
 void rt_sound_log_clear();
 // True while the list player still has something to play.

@@ -2,6 +2,7 @@
 // menu choices and drags, and the sound log.
 #include "runtime/testing.h"
 
+#include "runtime/files.h"
 #include "runtime/ui/model.h"
 #include "runtime/ui/sound.h"
 #include "runtime/ui/widgets.h"
@@ -258,7 +259,13 @@ void rt_test_close_box(int window_id)
     QApplication::sendEvent(w->widget, &ev);
 }
 
-std::vector<std::string> rt_sound_log() { return sound::log(); }
+std::vector<std::string> rt_sound_log()
+{
+    std::vector<std::string> out;
+    for (const std::string& entry : sound::log())
+        out.push_back(entry == "<wave>" ? entry : rt_native_path(entry));
+    return out;
+}
 void rt_sound_log_clear() { sound::clear_log(); }
 bool rt_music_playing() { return sound::list_playing(); }
 
