@@ -99,9 +99,9 @@ double tone(Vec3 n, double v)
     const double horizon = std::exp(-std::pow((r.y - 0.18) / 0.16, 2));
     const double fill = std::pow(std::max(0.0, dot(n, kFillLight)), 3);
     const double floor = smoothstep(0.3, 0.9, r.y);
-    double t = 0.17 + 0.42 * ndl + 0.22 * sky - 0.15 * horizon + 0.18 * fill + 0.10 * floor +
+    double t = 0.21 + 0.42 * ndl + 0.22 * sky - 0.15 * horizon + 0.18 * fill + 0.10 * floor +
                0.30 * std::pow(ndh, 24);
-    t *= 1 - 0.45 * std::pow(1 - std::max(0.0, n.z), 2.2);
+    t *= 1 - 0.40 * std::pow(1 - std::max(0.0, n.z), 2.2);
     // The egg sits on its base: darker where it meets the ground.
     t *= 1 - 0.30 * smoothstep(0.78, 1.0, v);
     return clamp01(t);

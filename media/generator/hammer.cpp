@@ -9,46 +9,48 @@ namespace {
 
 const Colour kInk = rgb(28, 20, 14);
 
-// Head and handle in the hammer's own frame: the handle runs along +x from
-// the head, the striking face is the head's end at -y.
+// Head and handle in the hammer's own frame: the head lies along x with its
+// striking face at -x, the handle hangs from the head along +y.
 constexpr double kHeadHalfLength = 16;
 constexpr double kHeadHalfThickness = 9.5;
-constexpr double kHandleLength = 49;
+constexpr double kHandleLength = 46;
+// Turned a little anticlockwise: the handle leans to the lower right.
+constexpr double kTurnDegrees = -10;
 
 Shape head_shape()
 {
     const double l = kHeadHalfLength, t = kHeadHalfThickness, bevel = 2.5, flare = 1.2;
-    return polygon({{-t - flare + bevel, -l},
-                    {t + flare - bevel, -l},
-                    {t + flare, -l + bevel},
-                    {t, -l + 6},
-                    {t, l - 2},
-                    {t - 2, l},
-                    {-t + 2, l},
-                    {-t, l - 2},
-                    {-t, -l + 6},
-                    {-t - flare, -l + bevel}});
+    return polygon({{-l, -t - flare + bevel},
+                    {-l + bevel, -t - flare},
+                    {-l + 6, -t},
+                    {l - 2, -t},
+                    {l, -t + 2},
+                    {l, t - 2},
+                    {l - 2, t},
+                    {-l + 6, t},
+                    {-l + bevel, t + flare},
+                    {-l, t + flare - bevel}});
 }
 
 Shape handle_shape()
 {
-    return polygon({{0, -3.6}, {kHandleLength - 4, -4.6}, {kHandleLength, -2.5}, {kHandleLength, 2.5},
-                    {kHandleLength - 4, 4.6}, {0, 3.6}});
+    return polygon({{-3.6, 0}, {-4.6, kHandleLength - 4}, {-2.5, kHandleLength}, {2.5, kHandleLength},
+                    {4.6, kHandleLength - 4}, {3.6, 0}});
 }
 
-// Steel, shaded as a block lit from the upper left: bright on the lit side,
-// a dark band of reflected floor, then a rim of light.
+// Steel, shaded as a block lit from above: bright on top, a dark band of
+// reflected floor, then a rim of light underneath.
 Paint steel_paint()
 {
     return [](double x, double y) {
-        const double across = (x + kHeadHalfThickness) / (2 * kHeadHalfThickness); // 0 lit .. 1 shaded
+        const double across = (y + kHeadHalfThickness) / (2 * kHeadHalfThickness); // 0 lit .. 1 shaded
         Colour c = sample_stops({{0.0, rgb(236, 240, 246)},
                                  {0.25, rgb(196, 204, 214)},
                                  {0.55, rgb(112, 120, 132)},
                                  {0.8, rgb(72, 78, 88)},
                                  {1.0, rgb(150, 158, 170)}},
                                 across);
-        if (y < -kHeadHalfLength + 5) // the polished face ring
+        if (x < -kHeadHalfLength + 5) // the polished face ring
             c = mix(c, rgb(250, 250, 252), 0.35);
         return c;
     };
@@ -57,16 +59,16 @@ Paint steel_paint()
 Paint wood_paint()
 {
     return [](double x, double y) {
-        const double across = clamp01((y + 4.6) / 9.2);
+        const double across = clamp01((x + 4.6) / 9.2);
         Colour c = sample_stops({{0.0, rgb(236, 180, 110)},
                                  {0.3, rgb(206, 140, 70)},
                                  {0.75, rgb(150, 92, 40)},
                                  {1.0, rgb(98, 56, 22)}},
                                 across);
         // Grain: slow stripes along the handle.
-        const double grain = 0.5 + 0.5 * std::sin(y * 2.1 + std::sin(x * 0.23) * 1.6);
+        const double grain = 0.5 + 0.5 * std::sin(x * 2.1 + std::sin(y * 0.23) * 1.6);
         c = scale(c, 0.92 + 0.08 * grain);
-        if (x > kHandleLength - 15) // dark grip
+        if (y > kHandleLength - 15) // dark grip
             c = mix(c, rgb(120, 20, 18), 0.8);
         return c;
     };
@@ -77,17 +79,15 @@ Paint wood_paint()
 Canvas draw_hammer()
 {
     Canvas c(kCursorSize, kCursorSize);
-    const double angle = 36 * std::numbers::pi / 180;
-    // Put the head as close to the corner as its turned outline allows.
-    Placement at{{0, 0}, angle, 1};
-    double min_x = 1e9, min_y = 1e9;
+    Placement at{{0, 0}, kTurnDegrees * std::numbers::pi / 180, 1};
+    // As close to the hot spot as the turned head allows.
     const double l = kHeadHalfLength, t = kHeadHalfThickness + 1.2;
-    for (const Vec2 p : {Vec2{-t, -l}, Vec2{t, -l}, Vec2{-t, l}, Vec2{t, l}}) {
-        const Vec2 q = at.to_canvas(p);
-        min_x = std::min(min_x, q.x);
-        min_y = std::min(min_y, q.y);
+    double min_x = 1e9, min_y = 1e9;
+    for (const Vec2 p : {Vec2{-l, -t}, Vec2{-l, t}, Vec2{l, -t}, Vec2{l, t}}) {
+        min_x = std::min(min_x, at.to_canvas(p).x);
+        min_y = std::min(min_y, at.to_canvas(p).y);
     }
-    at.origin = {1.6 - min_x, 1.2 - min_y};
+    at.origin = {1.6 - min_x, 1.6 - min_y};
 
     const Shape handle = placed(handle_shape(), at);
     const Shape head = placed(head_shape(), at);
@@ -95,8 +95,8 @@ Canvas draw_hammer()
     c.fill(handle, placed(wood_paint(), at));
     c.fill(dilate(head, 1.6), solid(kInk));
     c.fill(head, placed(steel_paint(), at));
-    // A glint on the lit edge of the head.
-    const Shape glint = placed(segment({-kHeadHalfThickness + 2.5, -8}, {-kHeadHalfThickness + 2.5, 10}, 1.1), at);
+    // A glint along the lit top of the head.
+    const Shape glint = placed(segment({-10, -kHeadHalfThickness + 2.5}, {10, -kHeadHalfThickness + 2.5}, 1.1), at);
     c.fill(glint, solid(rgb(255, 255, 255, 0.85)));
     return c;
 }
