@@ -388,7 +388,8 @@ Canvas draw_smash()
         const Shape ray = polygon({opening + dir * r0, opening + dir * mid + side * half, opening + dir * r1,
                                    opening + dir * mid - side * half});
         c.fill(dilate(ray, 1.6), solid(kOutline));
-        c.fill(ray, solid(rgb(255, 230, 110)));
+        c.fill(ray, linear(opening + dir * r0, opening + dir * r1,
+                           {{0.0, rgb(255, 252, 220)}, {0.6, rgb(255, 226, 100)}, {1.0, rgb(255, 196, 40)}}));
     }
 
     paint_shadow(c, {100, 178}, 40, 6);

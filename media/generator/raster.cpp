@@ -32,8 +32,6 @@ Shape ellipse(Vec2 c, double rx, double ry)
             }};
 }
 
-Shape circle(Vec2 c, double r) { return ellipse(c, r, r); }
-
 Shape polygon(std::vector<Vec2> pts)
 {
     Box b{1e9, 1e9, -1e9, -1e9};
@@ -117,13 +115,6 @@ Shape intersect(const Shape& a, const Shape& b)
 Shape subtract(const Shape& a, const Shape& b)
 {
     return {a.bounds, [ia = a.inside, ib = b.inside](double x, double y) { return ia(x, y) && !ib(x, y); }};
-}
-
-Shape unite(const Shape& a, const Shape& b)
-{
-    Box box{std::min(a.bounds.x0, b.bounds.x0), std::min(a.bounds.y0, b.bounds.y0),
-            std::max(a.bounds.x1, b.bounds.x1), std::max(a.bounds.y1, b.bounds.y1)};
-    return {box, [ia = a.inside, ib = b.inside](double x, double y) { return ia(x, y) || ib(x, y); }};
 }
 
 Vec2 Placement::to_canvas(Vec2 p) const

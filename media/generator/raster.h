@@ -47,14 +47,12 @@ struct Shape {
 
 // Shapes.
 Shape ellipse(Vec2 centre, double rx, double ry);
-Shape circle(Vec2 centre, double r);
 Shape polygon(std::vector<Vec2> points); // non-zero winding
 Shape star(Vec2 centre, double outer, double inner, int points, double rotation);
 Shape segment(Vec2 a, Vec2 b, double half_width); // a capsule
 Shape dilate(const Shape& s, double radius);
 Shape intersect(const Shape& a, const Shape& b);
 Shape subtract(const Shape& a, const Shape& b);
-Shape unite(const Shape& a, const Shape& b);
 
 // An affine placement: local point -> canvas point = origin + R(angle) * (scale * p).
 struct Placement {
