@@ -66,6 +66,42 @@ void count_played(Worker& worker, size_t frames, int rate)
         s.played += static_cast<double>(frames) / rate;
 }
 
+void run_shutdown() { shutdown(); }
+
+// The process must not end with a worker inside the sound device or the
+// decoder. Handlers registered with atexit run before the destructors of
+// statics that were constructed earlier, so one is registered again once
+// the sound system's own statics exist: when a device was first found and
+// when a device output first opened. shutdown() is idempotent.
+std::once_flag g_exit_hook_at_start;
+std::once_flag g_exit_hook_after_devices;
+std::once_flag g_exit_hook_after_output;
+
+void register_exit_hook(std::once_flag& flag)
+{
+    std::call_once(flag, [] { std::atexit(run_shutdown); });
+}
+
+// Also stop before the application object goes, which takes the sound
+// system's objects with it.
+void install_exit_hooks()
+{
+    register_exit_hook(g_exit_hook_at_start);
+    static bool post_routine = false;
+    if (!post_routine && QCoreApplication::instance()) {
+        post_routine = true;
+        qAddPostRoutine(run_shutdown);
+    }
+}
+
+std::optional<QAudioDevice> device_for_new_player()
+{
+    std::optional<QAudioDevice> device = choose_device(g_force_silent);
+    if (device)
+        register_exit_hook(g_exit_hook_after_devices);
+    return device;
+}
+
 // One worker's output, reopened when the sound's format changes.
 class Player {
 public:
@@ -80,6 +116,8 @@ public:
             output_.reset();
             output_ = open_output(worker_, format, device_);
             format_ = format;
+            if (!output_->silent())
+                register_exit_hook(g_exit_hook_after_output);
         }
         if (!output_->write(samples, frames))
             return false;
@@ -154,21 +192,6 @@ void retire(State& s, std::shared_ptr<Worker>& worker)
     std::erase_if(s.retired, [](const std::shared_ptr<Worker>& w) { return w->join(0ms); });
 }
 
-void run_shutdown() { shutdown(); }
-
-// The process must not end with a worker inside the sound device or the
-// decoder: stop them before the application object goes, and before exit.
-void install_exit_hooks()
-{
-    static std::once_flag at_exit;
-    std::call_once(at_exit, [] { std::atexit(run_shutdown); });
-    static bool post_routine = false;
-    if (!post_routine && QCoreApplication::instance()) {
-        post_routine = true;
-        qAddPostRoutine(run_shutdown);
-    }
-}
-
 bool running(const std::shared_ptr<Worker>& worker)
 {
     return worker && !worker->stop_requested() && worker->running();
@@ -185,7 +208,7 @@ void play_list(int32_t repeat, const std::vector<std::string>& paths)
     const bool start = repeat != 0 && !names.empty();
     std::optional<QAudioDevice> device;
     if (start)
-        device = choose_device(g_force_silent);
+        device = device_for_new_player();
 
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -212,7 +235,7 @@ bool play_wave(const Bytes& wave, bool loop)
     install_exit_hooks();
     std::optional<QAudioDevice> device;
     if (pcm)
-        device = choose_device(g_force_silent);
+        device = device_for_new_player();
 
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -280,6 +303,11 @@ void shutdown()
 void force_silent_output(bool silent)
 {
     g_force_silent = silent;
+}
+
+bool device_output()
+{
+    return choose_device(g_force_silent).has_value();
 }
 
 } // namespace sound

@@ -44,5 +44,8 @@ void shutdown();
 
 // Forces the silent output (tests, machines without a device).
 void force_silent_output(bool silent);
+// True when new sound would go to a device: a device exists and the silent
+// output is not forced.
+bool device_output();
 
 } // namespace sound

@@ -270,12 +270,24 @@ TEST_F(SoundListTest, ShutdownStopsAndThePlayersStayUsable)
     EXPECT_EQ(sound::log(), Names{b});
 }
 
-TEST_F(SoundListTest, ProcessExitsCleanlyWhileAListPlays)
+// exit() runs the static destructors of the sound system while workers may
+// be inside it; they must be stopped first. Where there is a sound device
+// the same is tried with it.
+class SoundExit : public SoundListTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SoundExit, ProcessExitsCleanlyWhileThePlayersRun)
 {
+    const bool on_device = GetParam();
+    sound::force_silent_output(false);
+    const bool device_here = sound::device_output();
+    sound::force_silent_output(true);
+    if (on_device && !device_here)
+        GTEST_SKIP() << "no sound device here";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string a = tone("a.mp3", 60);
     EXPECT_EXIT(
         {
+            sound::force_silent_output(!on_device);
             sound::play_list(-1, {a});
             sound::play_wave(sound_test::wave(8000, 1, 16, 400), true);
             wait_for([] { return sound::log().size() >= 3; });
@@ -283,5 +295,8 @@ TEST_F(SoundListTest, ProcessExitsCleanlyWhileAListPlays)
         },
         ::testing::ExitedWithCode(3), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Outputs, SoundExit, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "device" : "silent"; });
 
 } // namespace
