@@ -134,7 +134,7 @@ TEST_F(EggDraw, PrizeShowsOnTheBoardWithTheCloseLabel)
     only_grade(6);
     start();
     const Bytes picture = rt_unit_snapshot(unit("透明标签_主标题"));
-    ASSERT_TRUE(rt_write_file(dir.file("奖品图片/6.jpg"), picture));
+    put_file("奖品图片/6.jpg", picture);
     rt_test_click(egg_button(1));
 
     EXPECT_EQ(read_result("j6"), "1");
@@ -153,7 +153,7 @@ TEST_F(EggDraw, PrizeShowsOnTheBoardWithTheCloseLabel)
 TEST_F(EggDraw, PlaylistHammerThenWinMusic)
 {
     no_effects();
-    only_grade(5);
+    only_grade(5, "10");
     start();
 
     // No music of the grade: the default win music follows the hammer.
@@ -162,7 +162,7 @@ TEST_F(EggDraw, PlaylistHammerThenWinMusic)
 
     // The grade's own music once it exists.
     rt_sound_log_clear();
-    ASSERT_TRUE(rt_write_file(dir.file("wav/5.mp3"), Bytes{'n', 'o', 't'}));
+    put_file("wav/5.mp3", Bytes{'n', 'o', 't'});
     rt_test_click(egg_button(1));
     EXPECT_EQ(sounds_after_draw(), (std::vector<std::string>{wav("zaxia.mp3"), wav("5.mp3")}));
 

@@ -52,6 +52,12 @@ protected:
     }
     std::string read_result(const std::string& key) { return rt_read_config(dir.file("jieguo.a"), "zjjg", key); }
 
+    // A file of the program folder, folders made on the way.
+    void put_file(const std::string& name, const Bytes& bytes)
+    {
+        dir.write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
     // Draws that return as soon as the prize shows.
     void no_effects() { setting("禁用特效", "真"); }
 
