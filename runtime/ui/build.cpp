@@ -135,7 +135,8 @@ QWidget* make_widget(const std::shared_ptr<Window>& w, Unit& u, QWidget* parent)
         return b;
     }
     case UnitType::CheckBox: {
-        auto* c = new QCheckBox(caption, parent);
+        auto* c = new CheckBox(parent);
+        c->setText(caption);
         c->setChecked(d.checked);
         QObject::connect(c, &QCheckBox::clicked, c, [ref] { raise_event(ref, E_CLICK); });
         return c;

@@ -2,6 +2,7 @@
 // The widgets that draw the runtime's own unit types. Private to runtime/ui.
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QImage>
 #include <QRadioButton>
 #include <QTimer>
@@ -204,6 +205,16 @@ public:
 
 protected:
     void nextCheckState() override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// The whole box answers a click, not only its mark and text.
+class CheckBox : public QCheckBox {
+public:
+    explicit CheckBox(QWidget* parent);
+
+protected:
+    bool hitButton(const QPoint& pos) const override;
 };
 
 } // namespace rtui

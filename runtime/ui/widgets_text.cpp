@@ -1,4 +1,4 @@
-// Transparent labels, shape boxes, radio boxes; fonts and colours.
+// Transparent labels, shape boxes, check and radio boxes; fonts and colours.
 #include "runtime/ui/model.h"
 #include "runtime/ui/widgets.h"
 
@@ -176,5 +176,11 @@ void ShapeBox::paintEvent(QPaintEvent*)
 RadioBox::RadioBox(QWidget* parent) : QRadioButton(parent) { setAutoExclusive(false); }
 
 void RadioBox::nextCheckState() { setChecked(true); }
+
+bool RadioBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+CheckBox::CheckBox(QWidget* parent) : QCheckBox(parent) {}
+
+bool CheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
 
 } // namespace rtui

@@ -1,0 +1,277 @@
+// Loading the demonstration window and reading back its units' properties.
+#include "tests/runtime/ui/demo_window.h"
+
+#include "runtime/ui/picture.h"
+
+using namespace demo;
+
+namespace {
+
+class DemoUnits : public DemoTest {};
+
+TEST_F(DemoUnits, CreatedRunsOnceWithEveryUnitInPlaceAndTheWindowShowsAfterIt)
+{
+    open_main();
+    EXPECT_EQ(log(), (std::vector<std::string>{"created 确定"}));
+    EXPECT_TRUE(rt_get_bool(rt_window(MainWindow), P_VISIBLE));
+    // Loading a loaded window makes no second one.
+    EXPECT_TRUE(rt_load_window(MainWindow));
+    EXPECT_EQ(log().size(), 1u);
+}
+
+TEST_F(DemoUnits, WindowsStayHiddenWhenTheirDefinitionOrCreatedHandlerSaysSo)
+{
+    ASSERT_TRUE(rt_load_window(HiddenWindow));
+    EXPECT_TRUE(logged("hidden created"));
+    EXPECT_FALSE(rt_get_bool(rt_window(HiddenWindow), P_VISIBLE));
+
+    state().hide_child_when_created = true;
+    ASSERT_TRUE(rt_load_window(ChildWindow));
+    EXPECT_FALSE(rt_get_bool(rt_window(ChildWindow), P_VISIBLE));
+    rt_set(rt_window(ChildWindow), P_VISIBLE, true);
+    EXPECT_TRUE(rt_get_bool(rt_window(ChildWindow), P_VISIBLE));
+}
+
+TEST_F(DemoUnits, UnitIdsComeFromTheDefinitionAndDoNotChangeWithLoading)
+{
+    const UnitRef before = unit("时钟1");
+    open_main();
+    EXPECT_EQ(unit("时钟1"), before);
+    EXPECT_EQ(unit("演示窗口"), rt_window(MainWindow));
+    EXPECT_NE(unit("按钮_确定"), unit("图形按钮1"));
+    EXPECT_FALSE(rt_load_window(99));
+}
+
+TEST_F(DemoUnits, AnUnknownUnitNameEndsTheProgramWithTheErrorReport)
+{
+    EXPECT_EXIT(rt_unit(MainWindow, "没有这个"), ::testing::ExitedWithCode(1), "运行时出错! 4");
+}
+
+TEST_F(DemoUnits, UnitsOfAWindowThatIsNotLoadedReadNeutralAndIgnoreWrites)
+{
+    const UnitRef b = unit("按钮_确定");
+    rt_set(b, P_CAPTION, std::string("不在"));
+    rt_set(b, P_LEFT, 5);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(rt_read_unit_property(b, P_CAPTION)));
+    EXPECT_EQ(rt_get_int(b, P_LEFT), 0);
+    EXPECT_EQ(rt_get_text(unit("编辑框1"), P_TEXT), "");
+    EXPECT_EQ(rt_unit_snapshot(unit("画板1")), Bytes{});
+    EXPECT_EQ(rt_sprite_add(unit("动画框1"), unit("动画物体1"), 0, 0), 0);
+    rt_popup_menu(rt_window(MainWindow), unit("菜单_板"));
+    EXPECT_FALSE(rt_dialog_open(unit("通用对话框1")));
+    EXPECT_EQ(rt_get_window_handle(b), 0);
+}
+
+// One row per (unit, property): a written value reads back as written.
+struct RoundTrip {
+    const char* label;
+    const char* unit;
+    int property;
+    RtValue value;
+};
+
+class DemoRoundTrip : public DemoTest, public ::testing::WithParamInterface<RoundTrip> {};
+
+TEST_P(DemoRoundTrip, WrittenValueReadsBack)
+{
+    open_main();
+    const RoundTrip& row = GetParam();
+    const UnitRef u = unit(row.unit);
+    rt_set(u, row.property, row.value);
+    EXPECT_EQ(rt_read_unit_property(u, row.property), row.value);
+}
+
+const RoundTrip kRoundTrips[] = {
+    {"ButtonLeft", "按钮_确定", P_LEFT, int32_t{-12}},
+    {"ButtonTop", "按钮_确定", P_TOP, int32_t{33}},
+    {"ButtonWidth", "按钮_确定", P_WIDTH, int32_t{150}},
+    {"ButtonHeight", "按钮_确定", P_HEIGHT, int32_t{41}},
+    {"ButtonHidden", "按钮_确定", P_VISIBLE, false},
+    {"ButtonDisabled", "按钮_确定", P_DISABLED, true},
+    {"ButtonCaption", "按钮_确定", P_CAPTION, std::string("停止")},
+    {"WindowLeft", "演示窗口", P_LEFT, int32_t{5}},
+    {"WindowWidth", "演示窗口", P_WIDTH, int32_t{700}},
+    {"WindowTitle", "演示窗口", P_TEXT, std::string("标题")},
+    {"WindowFrameless", "演示窗口", P_WINDOW_BORDER, int32_t{0}},
+    {"EditText", "编辑框1", P_TEXT, std::string("12.5 元")},
+    {"LabelText", "标签1", P_TEXT, std::string("说明")},
+    {"TransparentText", "透明标签1", P_TEXT, std::string("现场抽奖")},
+    {"TransparentEffect", "透明标签1", P_LABEL_EFFECT, int32_t{3}},
+    {"TransparentColor", "透明标签1", P_LABEL_COLOR, int32_t{0x00123456}},
+    {"TransparentAlign", "透明标签1", P_LABEL_ALIGN, int32_t{2}},
+    {"TransparentWrap", "透明标签1", P_LABEL_WRAP, int32_t{1}},
+    {"TransparentValign", "透明标签1", P_LABEL_VALIGN, int32_t{1}},
+    {"PictureBorder", "图片框1", P_BORDER_STYLE, int32_t{2}},
+    {"CheckBoxTicked", "选择框1", P_CHECKED, true},
+    {"RadioUnticked", "单选框1", P_CHECKED, false},
+    {"GroupCaption", "分组框1", P_CAPTION, std::string("新分组")},
+    {"TimerInterval", "时钟1", P_TIMER_INTERVAL, int32_t{250}},
+    {"TimerLeft", "时钟1", P_LEFT, int32_t{8}},
+    {"DialogKind", "通用对话框1", P_DIALOG_KIND, int32_t{1}},
+    {"DialogFile", "通用对话框1", P_DIALOG_FILE, std::string("/tmp/底图.jpg")},
+    {"DialogFilter", "通用对话框1", P_DIALOG_FILTER, std::string("图形文件(*.jpg)|*.jpg")},
+    {"FontColor", "通用对话框_字体", P_FONT_COLOR, int32_t{0x0000FF00}},
+    {"FontBold", "通用对话框_字体", P_FONT_BOLD, true},
+    {"FontItalic", "通用对话框_字体", P_FONT_ITALIC, true},
+    {"FontStrikeout", "通用对话框_字体", P_FONT_STRIKEOUT, true},
+    {"FontUnderline", "通用对话框_字体", P_FONT_UNDERLINE, true},
+    {"FontFace", "通用对话框_字体", P_FONT_FACE, std::string("宋体")},
+    {"FontSize", "通用对话框_字体", P_FONT_SIZE, int32_t{36}},
+    {"SpriteZoom", "动画物体1", P_SPRITE_ZOOM, int32_t{500}},
+    {"SpriteWidth", "动画物体1", P_WIDTH, int32_t{1920}},
+    {"MenuTicked", "甲", P_MENU_CHECKED, true},
+    {"MenuUnticked", "乙", P_MENU_CHECKED, false},
+    {"MenuHidden", "甲", P_VISIBLE, false},
+    {"MenuGreyed", "甲", P_DISABLED, true},
+    {"PointerCleared", "图形按钮1", P_MOUSE_POINTER, Bytes{}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Units, DemoRoundTrip, ::testing::ValuesIn(kRoundTrips),
+                         [](const auto& row) { return std::string(row.param.label); });
+
+TEST_F(DemoUnits, DesignedValuesReadBack)
+{
+    open_main();
+    EXPECT_EQ(rt_get_int(rt_window(MainWindow), P_WIDTH), 640);
+    EXPECT_EQ(rt_get_int(rt_window(MainWindow), P_WINDOW_BORDER), 1);
+    EXPECT_EQ(rt_get_text(unit("编辑框1"), P_TEXT), "初始");
+    EXPECT_EQ(rt_get_int(unit("透明标签1"), P_LABEL_COLOR), static_cast<int32_t>(kYellow));
+    EXPECT_EQ(rt_get_int(unit("透明标签1"), P_LABEL_ALIGN), 1);
+    EXPECT_TRUE(rt_get_bool(unit("单选框1"), P_CHECKED));
+    EXPECT_FALSE(rt_get_bool(unit("单选框2"), P_CHECKED));
+    EXPECT_FALSE(rt_get_bool(unit("动画物体1"), P_VISIBLE));
+    EXPECT_TRUE(rt_get_bool(unit("乙"), P_MENU_CHECKED));
+    EXPECT_FALSE(rt_get_bool(unit("戊"), P_VISIBLE));
+    EXPECT_TRUE(rt_get_bool(unit("丁"), P_DISABLED));
+    EXPECT_EQ(rt_get_bytes(unit("图形按钮1"), P_MOUSE_POINTER), cursor_file(0, 0));
+    EXPECT_EQ(rt_get_int(unit("时钟1"), P_TIMER_INTERVAL), 0);
+    // A child's place is in its parent's client area.
+    EXPECT_EQ(rt_get_int(unit("单选框2"), P_TOP), 45);
+}
+
+TEST_F(DemoUnits, FontRecordMembersAndPointSizes)
+{
+    open_main();
+    const UnitRef title = unit("透明标签1");
+    // Designed 67 pixels high: 50 points.
+    FontValue f = rt_get_font(title, P_LABEL_FONT);
+    EXPECT_EQ(f.size_pt, 50);
+    EXPECT_TRUE(f.bold);
+    EXPECT_EQ(f.face, "宋体");
+    EXPECT_EQ(std::get<int32_t>(rt_read_unit_property(title, P_LABEL_FONT, 5)), 50);
+    EXPECT_EQ(std::get<std::string>(rt_read_unit_property(title, P_LABEL_FONT, 6)), "宋体");
+
+    rt_write_unit_property(title, P_LABEL_FONT, 5, int32_t{36});
+    rt_write_unit_property(title, P_LABEL_FONT, 6, std::string("隶书"));
+    rt_write_unit_property(title, P_LABEL_FONT, 2, true);
+    f = rt_get_font(title, P_LABEL_FONT);
+    EXPECT_EQ(f.size_pt, 36);
+    EXPECT_EQ(f.face, "隶书");
+    EXPECT_TRUE(f.italic);
+    EXPECT_TRUE(f.bold);
+
+    const FontValue whole{0, false, false, true, true, 9, "某个没有安装的字体"};
+    rt_write_unit_property(title, P_LABEL_FONT, -1, whole);
+    EXPECT_EQ(rt_get_font(title, P_LABEL_FONT), whole);
+    // A size of 0 is kept as given and still draws.
+    rt_write_unit_property(title, P_LABEL_FONT, 5, int32_t{0});
+    EXPECT_EQ(std::get<int32_t>(rt_read_unit_property(title, P_LABEL_FONT, 5)), 0);
+    EXPECT_EQ(png_size(rt_unit_snapshot(title)), std::make_pair(400, 90));
+}
+
+TEST_F(DemoUnits, PicturesAreSetAndClearedByByteSets)
+{
+    open_main();
+    const Bytes red = solid_bmp(40, 30, kRed);
+    for (const char* name : {"图片框1", "画板1", "图形按钮1"}) {
+        SCOPED_TRACE(name);
+        rt_set(unit(name), P_PICTURE, red);
+        EXPECT_EQ(rt_get_bytes(unit(name), P_PICTURE), red);
+        rt_set(unit(name), P_PICTURE, Bytes{});
+        EXPECT_TRUE(rt_get_bytes(unit(name), P_PICTURE).empty());
+    }
+    rt_set(rt_window(MainWindow), P_WINDOW_PICTURE, red);
+    EXPECT_EQ(rt_get_bytes(rt_window(MainWindow), P_WINDOW_PICTURE), red);
+    rt_set(rt_window(MainWindow), P_WINDOW_PICTURE, Bytes{});
+    EXPECT_TRUE(rt_get_bytes(rt_window(MainWindow), P_WINDOW_PICTURE).empty());
+    // Bytes that are no picture are kept and show nothing.
+    rt_set(unit("画板1"), P_PICTURE, Bytes{'n', 'o'});
+    EXPECT_EQ(rt_get_bytes(unit("画板1"), P_PICTURE), (Bytes{'n', 'o'}));
+}
+
+TEST_F(DemoUnits, BoardSnapshotIsItsPictureScaledToTheBoardEvenWhenHidden)
+{
+    open_main();
+    const UnitRef board = unit("画板1");
+    rt_set(board, P_PICTURE, solid_bmp(12, 8, kRed));
+    rt_set(board, P_VISIBLE, false);
+    const Bytes shot = rt_unit_snapshot(board);
+    EXPECT_EQ(png_size(shot), std::make_pair(120, 80));
+    const Picture pic = decode_picture(shot);
+    ASSERT_FALSE(pic.empty());
+    EXPECT_EQ(pic.size(), QSize(120, 80));
+    EXPECT_EQ(pic.frames[0].pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(pic.frames[0].pixelColor(119, 79), QColor(255, 0, 0));
+
+    // The snapshot is a picture that picture properties accept.
+    rt_set(unit("图片框1"), P_PICTURE, shot);
+    EXPECT_EQ(png_size(rt_unit_snapshot(unit("图片框1"))), std::make_pair(106, 65));
+}
+
+// Colour of the sprite box at a point, from its snapshot.
+QColor box_pixel(int x, int y)
+{
+    const Picture pic = decode_picture(rt_unit_snapshot(unit("动画框1")));
+    return pic.empty() ? QColor() : pic.frames[0].pixelColor(x, y);
+}
+
+TEST_F(DemoUnits, SpriteCopyTakesTheObjectSizeTimesZoomAndTurnsAboutItsCentre)
+{
+    open_main();
+    const UnitRef box = unit("动画框1");
+    const UnitRef object = unit("动画物体1");
+    const QColor red(255, 0, 0), white(255, 255, 255);
+
+    rt_set(object, P_SPRITE_ZOOM, 500);  // the 100 x 60 object: a 50 x 30 copy
+    const int id = rt_sprite_add(box, object, 10, 20);
+    EXPECT_GT(id, 0);
+    EXPECT_EQ(box_pixel(11, 21), red);
+    EXPECT_EQ(box_pixel(58, 48), red);
+    EXPECT_EQ(box_pixel(62, 52), white);
+    EXPECT_EQ(box_pixel(9, 19), white);
+
+    // A quarter turn about the centre (35, 35): 30 wide, 50 high.
+    rt_sprite_rotate(box, id, 450);
+    EXPECT_EQ(box_pixel(35, 13), red);
+    EXPECT_EQ(box_pixel(35, 57), red);
+    EXPECT_EQ(box_pixel(13, 35), white);
+    EXPECT_EQ(box_pixel(57, 35), white);
+
+    // The copy keeps the zoom it was added with.
+    rt_set(object, P_SPRITE_ZOOM, 2000);
+    EXPECT_EQ(box_pixel(13, 35), white);
+
+    const int second = rt_sprite_add(box, object, 100, 0);
+    EXPECT_NE(second, id);
+    EXPECT_EQ(box_pixel(299, 119), red);  // 200 x 120 from (100, 0)
+    rt_sprite_remove(box, id);
+    rt_sprite_remove(box, second);
+    EXPECT_EQ(box_pixel(35, 35), white);
+    EXPECT_EQ(box_pixel(150, 60), white);
+    // Unknown ids and a zoom of 0 are harmless.
+    rt_sprite_rotate(box, 12345, 10);
+    rt_sprite_remove(box, 12345);
+    rt_set(object, P_SPRITE_ZOOM, 0);
+    EXPECT_GT(rt_sprite_add(box, object, 0, 0), 0);
+}
+
+TEST_F(DemoUnits, ScreenSizeAndWindowHandles)
+{
+    open_main();
+    EXPECT_GT(rt_screen_width(), 0);
+    EXPECT_GT(rt_screen_height(), 0);
+    EXPECT_NE(rt_get_window_handle(rt_window(MainWindow)), 0);
+    EXPECT_EQ(rt_get_window_handle(unit("时钟1")), 0);
+}
+
+} // namespace
