@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <random>
 
 #include <QPixmap>
@@ -59,6 +60,7 @@ struct Sample {
     const char* name;
     std::function<Bytes()> make;
 };
+void PrintTo(const Sample& row, std::ostream* out) { *out << row.name; }
 
 const std::vector<Sample>& all_samples() {
     static const std::vector<Sample> list = {
@@ -246,6 +248,7 @@ struct Hostile {
     const char* name;
     std::function<Bytes()> make;
 };
+void PrintTo(const Hostile& row, std::ostream* out) { *out << row.name; }
 
 class HostileHeader : public testing::TestWithParam<Hostile> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QBuffer>
 
 #include "picture_samples.h"
@@ -75,6 +77,7 @@ struct ScaleCase {
     QSize fit;
     QSize expected;
 };
+void PrintTo(const ScaleCase& row, std::ostream* out) { *out << row.name; }
 
 class JpegScale : public testing::TestWithParam<ScaleCase> {};
 
@@ -112,6 +115,7 @@ struct PngCase {
     QImage source;
     int tolerance;
 };
+void PrintTo(const PngCase& row, std::ostream* out) { *out << row.name; }
 
 QImage with_alpha_corner(QImage image) {
     image = image.convertToFormat(QImage::Format_ARGB32);
@@ -166,6 +170,7 @@ struct BmpCase {
     bool top_down;
     int tolerance;
 };
+void PrintTo(const BmpCase& row, std::ostream* out) { *out << row.name; }
 
 class BmpDecode : public testing::TestWithParam<BmpCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QPixmap>
 
 #include "picture_samples.h"
@@ -40,6 +42,7 @@ struct DepthCase {
     const char* name;
     int bpp;
 };
+void PrintTo(const DepthCase& row, std::ostream* out) { *out << row.name; }
 
 class IconDepth : public testing::TestWithParam<DepthCase> {};
 
