@@ -1,0 +1,335 @@
+// The settings password: logging in, changing it, and what a damaged stored
+// value lets through.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "common/cipher.h"
+#include "runtime/gbk.h"
+#include "tests/egg/egg_window_fixture.h"
+#include "tests/egg/modal_steps.h"
+
+namespace {
+
+const char* const kWrong = "密码不正确  请重新输入。";
+const char* const kNeedOld = "请在密码框输入原始密码后再修改  ";
+const char* const kNoPassword = "您没有设置任何密码  ";
+const char* const kChanged = "设置成功  请牢记您的密码  ";
+
+class PasswordWindowTest : public EggWindowTest {
+protected:
+    static UnitRef unit(const char* name) { return rt_unit(egg::PasswordWindow, name); }
+    static void type(const std::string& text) { rt_set(unit("编辑框1"), P_TEXT, text); }
+    static void log_in() { rt_test_click(unit("按钮_登陆")); }
+    static void change() { rt_test_click(unit("按钮_修改密码")); }
+    static std::string typed() { return rt_get_text(unit("编辑框1"), P_TEXT); }
+
+    void store_password(const std::string& stored) { setting("password", stored); }
+    std::string stored() { return read_setting("password"); }
+
+    // Opens the window as the menu does, types `text` and presses the log-in
+    // button; true when the prize settings opened.
+    bool logs_in_with(const std::string& text)
+    {
+        bool opened = false;
+        const bool leftover = ModalSteps::run(egg::open_password_window, {
+            [&] { type(text); log_in(); },
+            [&] {
+                opened = rt_is_loaded(egg::PrizeSettingsWindow);
+                if (opened)
+                    rt_test_close_box(egg::PrizeSettingsWindow);
+                else
+                    rt_test_close_box(egg::PasswordWindow);
+            },
+        });
+        EXPECT_FALSE(leftover);
+        EXPECT_FALSE(rt_is_loaded(egg::PasswordWindow));
+        return opened;
+    }
+
+    // The stored form of an n-byte password: two salt capitals, 2n letters A..P.
+    static bool well_formed(const std::string& stored, size_t plain_bytes)
+    {
+        return std::regex_match(stored, std::regex("[A-Z]{2}[A-P]*")) && stored.size() == 2 + 2 * plain_bytes;
+    }
+};
+
+TEST_F(PasswordWindowTest, DesignedWindow)
+{
+    const WindowDef def = egg::password_window_definition();
+    EXPECT_EQ(def.title, "密码设置  ");
+    EXPECT_EQ(def.width, 380);
+    EXPECT_EQ(def.height, 180);
+    ModalSteps::run(egg::open_password_window, {[&] {
+        EXPECT_EQ(rt_get_text(unit("标签1"), P_TEXT), "输入密码(初始密码为空)：");
+        EXPECT_EQ(rt_get_text(unit("按钮_登陆"), P_CAPTION), "进入设置");
+        EXPECT_EQ(rt_get_text(unit("按钮_修改密码"), P_CAPTION), "修改密码");
+        EXPECT_EQ(typed(), "");
+        rt_test_close_box(egg::PasswordWindow);
+    }});
+    bool masked = false;
+    for (const UnitDef& u : def.units)
+        if (u.name == "编辑框1")
+            masked = u.masked;
+    EXPECT_TRUE(masked);
+}
+
+TEST_F(PasswordWindowTest, FreshFolderOpensWithTheEmptyBoxOnly)
+{
+    bool settings_open = false, lock_open_meanwhile = false;
+    const bool leftover = ModalSteps::run(egg::open_password_window, {
+        [&] { log_in(); },
+        [&] {
+            settings_open = rt_is_loaded(egg::PrizeSettingsWindow);
+            lock_open_meanwhile = rt_is_loaded(egg::PasswordWindow);
+            rt_test_close_box(egg::PrizeSettingsWindow);
+        },
+    });
+    EXPECT_FALSE(leftover);
+    EXPECT_TRUE(settings_open);
+    EXPECT_TRUE(lock_open_meanwhile);
+    // The lock closes once the settings have closed.
+    EXPECT_FALSE(rt_is_loaded(egg::PasswordWindow));
+    EXPECT_TRUE(dialogs.shown.empty());
+    // Logging in stores nothing.
+    EXPECT_FALSE(rt_file_exists(dir.file("config.a")));
+
+    EXPECT_FALSE(logs_in_with(" "));
+    EXPECT_FALSE(logs_in_with("0"));
+}
+
+TEST_F(PasswordWindowTest, WrongPasswordKeepsTheWindowAndWhatWasTyped)
+{
+    store_password(encipher_text("abc", egg::kPasswordKey));
+    std::string box_after;
+    bool still_open = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { type("abd"); log_in(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow) && !rt_is_loaded(egg::PrizeSettingsWindow);
+            box_after = typed();
+            rt_test_close_box(egg::PasswordWindow);
+        },
+    });
+    EXPECT_TRUE(still_open);
+    EXPECT_EQ(box_after, "abd");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "message");
+    EXPECT_EQ(dialogs.shown[0].text, kWrong);
+    EXPECT_EQ(dialogs.shown[0].title, "信息：");
+    EXPECT_EQ(dialogs.shown[0].style, 0);
+}
+
+TEST_F(PasswordWindowTest, ChangeThenLogInWithTheNewPasswordOnly)
+{
+    const std::string password = "金蛋 Pw1";
+    dialogs.input_answers.push_back(password);
+    bool closed_itself = false;
+    const bool leftover = ModalSteps::run(egg::open_password_window, {
+        [&] { change(); },
+        [&] { closed_itself = !rt_is_loaded(egg::PasswordWindow); },
+    });
+    EXPECT_FALSE(leftover);
+    EXPECT_TRUE(closed_itself);
+
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].kind, "input");
+    EXPECT_EQ(dialogs.shown[0].text, "请输入密码");
+    EXPECT_EQ(dialogs.shown[0].title, "请输入密码");
+    EXPECT_EQ(dialogs.shown[0].initial, "");
+    EXPECT_EQ(dialogs.shown[0].style, 1) << "the new password is typed unmasked";
+    EXPECT_EQ(dialogs.shown[1].text, kChanged);
+
+    const std::string s = stored();
+    EXPECT_TRUE(well_formed(s, utf8_to_gbk(password).size())) << s;
+    EXPECT_EQ(decipher_text(s, egg::kPasswordKey), password);
+
+    dialogs.shown.clear();
+    EXPECT_TRUE(logs_in_with(password));
+    // Byte for byte: case, blanks and the old empty password all count.
+    EXPECT_FALSE(logs_in_with("金蛋 pw1"));
+    EXPECT_FALSE(logs_in_with("金蛋Pw1"));
+    EXPECT_FALSE(logs_in_with(password + " "));
+    EXPECT_FALSE(logs_in_with(""));
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>(4, kWrong));
+}
+
+TEST_F(PasswordWindowTest, ChangingNeedsTheCurrentPasswordInTheBox)
+{
+    const std::string before = encipher_text("abc", egg::kPasswordKey);
+    store_password(before);
+    bool still_open = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { change(); },
+        [&] { type("ABC"); change(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow);
+            rt_test_close_box(egg::PasswordWindow);
+        },
+    });
+    EXPECT_TRUE(still_open);
+    EXPECT_EQ(dialogs.messages(), (std::vector<std::string>{kNeedOld, kNeedOld}));
+    EXPECT_EQ(dialogs.shown.size(), 2u) << "no input box without the current password";
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(PasswordWindowTest, CancelStoresTheCurrentPasswordUnderAFreshSalt)
+{
+    // Written with a lowercase salt, which the program itself never draws,
+    // so a rewrite is visible even when the new salt happens to match.
+    const std::string before = "xy" + encipher_bytes("abc", "qxv", "xy").substr(2);
+    ASSERT_EQ(decipher_text(before, egg::kPasswordKey), "abc");
+    store_password(before);
+
+    dialogs.input_answers.push_back(std::nullopt);
+    bool closed_itself = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { type("abc"); change(); },
+        [&] { closed_itself = !rt_is_loaded(egg::PasswordWindow); },
+    });
+    const std::string after = stored();
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(well_formed(after, 3)) << after;
+    EXPECT_EQ(decipher_text(after, egg::kPasswordKey), "abc");
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kChanged});
+    EXPECT_TRUE(closed_itself);
+}
+
+TEST_F(PasswordWindowTest, CancelWithTheEmptyPasswordSaysNoneIsSet)
+{
+    dialogs.input_answers.push_back(std::nullopt);
+    bool still_open = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { change(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow);
+            rt_test_close_box(egg::PasswordWindow);
+        },
+    });
+    EXPECT_TRUE(still_open);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kNoPassword});
+    EXPECT_TRUE(well_formed(stored(), 0)) << stored();
+}
+
+TEST_F(PasswordWindowTest, SettingTheEmptyPasswordKeepsTheWindowAndOpensWithNothing)
+{
+    store_password(encipher_text("old", egg::kPasswordKey));
+    dialogs.input_answers.push_back(std::string());
+    bool still_open = false, settings_open = false;
+    const bool leftover = ModalSteps::run(egg::open_password_window, {
+        [&] { type("old"); change(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow);
+            type("");
+            log_in();
+        },
+        [&] {
+            settings_open = rt_is_loaded(egg::PrizeSettingsWindow);
+            rt_test_close_box(egg::PrizeSettingsWindow);
+        },
+    });
+    EXPECT_FALSE(leftover);
+    EXPECT_TRUE(still_open);
+    EXPECT_TRUE(settings_open);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kNoPassword});
+    EXPECT_TRUE(well_formed(stored(), 0)) << stored();
+    EXPECT_EQ(decipher_text(stored(), egg::kPasswordKey), "");
+}
+
+TEST_F(PasswordWindowTest, ReadOnlyFolderIsReportedNotCelebrated)
+{
+    namespace fs = std::filesystem;
+    store_password(encipher_text("abc", egg::kPasswordKey));
+    const std::string before = stored();
+    fs::permissions(dir.file("config.a"), fs::perms::owner_read, fs::perm_options::replace);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    if (access(dir.file("config.a").c_str(), W_OK) == 0) {
+        fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::replace);
+        GTEST_SKIP() << "this user can write read-only files";
+    }
+
+    dialogs.input_answers.push_back(std::string("new"));
+    bool still_open = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { type("abc"); change(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow);
+            rt_test_close_box(egg::PasswordWindow);
+        },
+    });
+    fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::replace);
+    EXPECT_TRUE(still_open);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"密码没有保存成功  原来的密码仍然有效  "});
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(PasswordWindowTest, SettingsFileInTheWayIsReportedNotCelebrated)
+{
+    // A folder where the settings file should be: no write can succeed,
+    // whoever runs the test, and the empty password stays in force.
+    std::filesystem::create_directory(dir.file("config.a"));
+    dialogs.input_answers.push_back(std::string("new"));
+    bool still_open = false;
+    ModalSteps::run(egg::open_password_window, {
+        [&] { change(); },
+        [&] {
+            still_open = rt_is_loaded(egg::PasswordWindow);
+            rt_test_close_box(egg::PasswordWindow);
+        },
+    });
+    EXPECT_TRUE(still_open);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"密码没有保存成功  原来的密码仍然有效  "});
+    EXPECT_TRUE(logs_in_with(""));
+}
+
+// A stored value that the program did not write: nothing crashes, and what
+// it deciphers to is the one text that opens the settings.
+struct DamagedCase {
+    const char* name;
+    std::string stored;
+};
+
+class DamagedPassword : public PasswordWindowTest, public ::testing::WithParamInterface<DamagedCase> {};
+
+TEST_P(DamagedPassword, OnlyWhatItDeciphersToOpens)
+{
+    store_password(GetParam().stored);
+    // As the program reads it back: the INI file drops blanks around values.
+    const std::string opens = decipher_text(stored(), egg::kPasswordKey);
+    EXPECT_TRUE(logs_in_with(opens)) << "deciphered: " << opens;
+    EXPECT_FALSE(logs_in_with(opens + "x"));
+    if (!opens.empty()) {
+        EXPECT_FALSE(logs_in_with(""));
+    }
+}
+
+std::string lowercase(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+const std::string kPw = encipher_bytes("pw", "qxv", "KQ");
+
+INSTANTIATE_TEST_SUITE_P(
+    Stored, DamagedPassword,
+    ::testing::Values(DamagedCase{"Empty", ""}, DamagedCase{"OneLetter", "K"}, DamagedCase{"SaltOnly", "KQ"},
+                      DamagedCase{"LowercaseBody", kPw.substr(0, 2) + lowercase(kPw.substr(2))},
+                      DamagedCase{"LowercaseSalt", lowercase(kPw.substr(0, 2)) + kPw.substr(2)},
+                      DamagedCase{"OddLength", kPw.substr(0, kPw.size() - 1)},
+                      DamagedCase{"LettersBeyondP", "KQZZYXQR"}, DamagedCase{"OtherBytes", "KQ!!金蛋##  "},
+                      DamagedCase{"OtherKey", encipher_text("pw", "tolvenra")}),
+    [](const ::testing::TestParamInfo<DamagedCase>& param_info) { return std::string(param_info.param.name); });
+
+TEST_F(PasswordWindowTest, LowercaseBodyStillMeansTheSamePassword)
+{
+    // The digits read the same in either case; only the salt is taken as it stands.
+    store_password(kPw.substr(0, 2) + lowercase(kPw.substr(2)));
+    EXPECT_TRUE(logs_in_with("pw"));
+}
+
+} // namespace
