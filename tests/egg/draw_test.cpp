@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "common/draw.h"
+#include "platform/clock.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
 #include "tests/egg/egg_window_fixture.h"
@@ -336,6 +337,54 @@ TEST_F(EggDraw, FireworksWindowStaysForThreeSeconds)
     rt_do_events();
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
     EXPECT_EQ(read_result("j8"), "1");
+}
+
+// A click during the fireworks wait runs a whole draw inside it: that draw
+// closes the first fireworks window and opens its own. The clock is moved by
+// hand, so neither wait takes real time.
+TEST_F(EggDraw, ClickDuringTheFireworksRunsANestedDraw)
+{
+    only_grade(3, "5");
+    start();
+    ManualClock clock(5000);
+    set_platform_clock(&clock);
+    struct State {
+        bool active = true, was_loaded = false, nested_started = false;
+        int openings = 0;
+        ManualClock* clock = nullptr;
+    };
+    auto state = std::make_shared<State>();
+    state->clock = &clock;
+    std::function<void(std::shared_ptr<State>)> step = [&step](std::shared_ptr<State> s) {
+        rt_post([s, &step] {
+            if (!s->active)
+                return;
+            const bool loaded = rt_is_loaded(egg::EffectWindow);
+            s->openings += loaded && !s->was_loaded;
+            s->was_loaded = loaded;
+            s->clock->advance(100);
+            step(s);
+            if (loaded && !s->nested_started) {
+                s->nested_started = true;
+                egg::on_egg_click(6);
+            }
+        });
+    };
+    step(state);
+    const auto begin = std::chrono::steady_clock::now();
+    egg::on_egg_click(2);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    state->active = false;
+    set_platform_clock(nullptr);
+
+    EXPECT_TRUE(state->nested_started);
+    EXPECT_EQ(state->openings, 2);
+    EXPECT_EQ(read_result("j3"), "2");
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    rt_do_events();
+    EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+    EXPECT_EQ(rt_get_bytes(egg_button(2), P_PICTURE), media::egg_picture(2));
+    EXPECT_EQ(rt_get_bytes(egg_button(6), P_PICTURE), media::egg_picture(6));
 }
 
 } // namespace
