@@ -291,6 +291,8 @@ struct DamagedCase {
     std::string stored;
 };
 
+void PrintTo(const DamagedCase& c, std::ostream* os) { *os << '"' << c.stored << '"'; }
+
 class DamagedPassword : public PasswordWindowTest, public ::testing::WithParamInterface<DamagedCase> {};
 
 TEST_P(DamagedPassword, OnlyWhatItDeciphersToOpens)

@@ -182,6 +182,8 @@ struct CountCase {
     int eggs; // eggs shown after OK; 0 = rejected
 };
 
+void PrintTo(const CountCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
+
 class EggCount : public PrizeSettingsTest, public ::testing::WithParamInterface<CountCase> {};
 
 TEST_P(EggCount, RangeTest)
