@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Starts the demo program on its own Xvfb screen, clicks its button, drags
+# its label and presses its hot key with the real mouse and keyboard while
+# another window has the focus, and checks a screenshot.
+#   ui_demo_e2e.sh <demo executable> <artifact folder>
+set -uo pipefail
+
+app=$1
+artifacts=${2:-}
+
+for tool in Xvfb xdotool import; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is missing"
+    exit 77
+  fi
+done
+# The real ImageMagick, not a wrapper earlier on PATH.
+CONVERT=convert
+[ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
+command -v "$CONVERT" >/dev/null 2>&1 || { echo "SKIP: convert is missing"; exit 77; }
+
+work=$(mktemp -d /tmp/ui-demo-e2e-XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do
+    kill "$p" 2>/dev/null
+  done
+  for p in "${pids[@]}"; do
+    wait "$p" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+log="$work/events.log"
+fail() {
+  echo "FAIL: $*"
+  echo "--- events"; cat "$log" 2>/dev/null
+  echo "--- program output"; tail -n 40 "$work/app.out" 2>/dev/null
+  exit 1
+}
+
+# Waits up to $2 seconds for a line matching $1 in the log.
+wait_for() {
+  local pattern=$1 limit=$2 start=$SECONDS
+  while (( SECONDS - start < limit )); do
+    grep -q -- "$pattern" "$log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A display number nobody uses: Xvfb picks it and tells us.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+pids+=($!)
+exec 3>&-
+start=$SECONDS
+until [ -s "$work/display" ]; do
+  (( SECONDS - start < 15 )) || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
+  sleep 0.1
+done
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+
+timeout 120 "$app" "$log" >"$work/app.out" 2>&1 &
+pids+=($!)
+wait_for "^ready" 20 || fail "the demo did not start"
+grep -q "^ready 1920x1080 hotkey 33001$" "$log" || fail "unexpected start line: $(head -n1 "$log")"
+sleep 0.5
+
+# A click with the real mouse on the button at (100, 100) 200 x 60.
+xdotool mousemove 200 130 click 1
+wait_for "^click$" 10 || fail "the button click did not arrive"
+
+# The label at (400, 100) follows the mouse while the button is held.
+xdotool mousemove 450 140
+sleep 0.2
+xdotool mousedown 1
+wait_for "^press 50,40 0$" 10 || fail "the press on the label did not arrive"
+for step in 1 2 3 4 5; do
+  xdotool mousemove $((450 + step * 20)) $((140 + step * 10))
+  sleep 0.05
+done
+xdotool mouseup 1
+wait_for "^dropped " 10 || fail "the move loop did not end"
+grep -q "^dropped 500,150$" "$log" || fail "the label ended at $(grep '^dropped' "$log")"
+
+# Another window takes the focus; the hot key still reaches the stage.
+timeout 120 "$app" "$log" plain >"$work/plain.out" 2>&1 &
+pids+=($!)
+wait_for "^plain ready$" 20 || fail "the second window did not start"
+thief=""
+for _ in $(seq 1 50); do
+  thief=$(xdotool search --name "ui demo focus thief" 2>/dev/null | head -n1)
+  [ -n "$thief" ] && break
+  sleep 0.1
+done
+[ -n "$thief" ] || fail "the second window is not on the screen"
+xdotool windowfocus --sync "$thief" || fail "cannot focus the second window"
+[ "$(xdotool getwindowfocus)" = "$thief" ] || fail "the focus is not on the second window"
+xdotool key shift+q
+wait_for "^hotkey$" 10 || fail "the hot key did not arrive"
+
+# The screen: the stage fills it, the red box sits at (800, 600).
+shot="$work/shot.png"
+import -window root "$shot" || fail "no screenshot"
+[ -n "$artifacts" ] && mkdir -p "$artifacts" && cp "$shot" "$artifacts/ui_demo.png"
+size=$("$CONVERT" "$shot" -format '%wx%h' info:)
+[ "$size" = "1920x1080" ] || fail "screenshot is $size"
+pixel() { "$CONVERT" "$shot" -format "%[pixel:p{$1,$2}]" info:; }
+red=$(pixel 900 700)
+case "$red" in
+  "srgb(255,0,0)"|"red") ;;
+  *) fail "the box shows $red at (900, 700)" ;;
+esac
+back=$(pixel 1200 300)
+case "$back" in
+  "srgb(153,102,51)") ;;
+  *) fail "the background shows $back at (1200, 300)" ;;
+esac
+echo "PASS"
