@@ -36,7 +36,14 @@ public:
             frames_ = 0;
         }
         frames_ += frames;
-        return worker_.sleep_until(base_ + frames_to_duration(frames_, rate_));
+        const auto due = base_ + frames_to_duration(frames_, rate_);
+        // Moves the base along every hour so the count never overflows in
+        // a loop that plays for days.
+        if (frames_ >= static_cast<uint64_t>(rate_) * 3600) {
+            base_ = due;
+            frames_ = 0;
+        }
+        return worker_.sleep_until(due);
     }
     bool drain() override { return !worker_.stop_requested(); }
     bool silent() const override { return true; }
