@@ -185,9 +185,13 @@ TEST_F(EggDraw, ClosingThePrizeDisplay)
 {
     no_effects();
     only_grade(2, "5");
+    const Bytes music = built_sound("中奖音乐.mp3");
+    ASSERT_GT(music.size(), 10000u);
+    put_file("wav/2.mp3", music);
     start();
     rt_test_click(egg_button(3));
     ASSERT_TRUE(shown("画板相片"));
+    EXPECT_TRUE(rt_music_playing());
 
     rt_test_mouse(unit("透明标签_关闭"), E_LBUTTON_DOWN);
     EXPECT_FALSE(shown("画板相片"));

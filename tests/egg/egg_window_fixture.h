@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "egg/egg.h"
@@ -56,6 +57,14 @@ protected:
     void put_file(const std::string& name, const Bytes& bytes)
     {
         dir.write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    // A sound the build made, from the build tree this test runs in.
+    static Bytes built_sound(const std::string& name)
+    {
+        namespace fs = std::filesystem;
+        const fs::path tree = fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+        return rt_read_file((tree / "media" / "wav" / name).string());
     }
 
     // Draws that return as soon as the prize shows.
