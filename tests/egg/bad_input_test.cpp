@@ -21,6 +21,8 @@ struct BadValue {
     int visible_eggs;
 };
 
+void PrintTo(const BadValue& v, std::ostream* os) { *os << v.name; }
+
 using EggBadFiles = EggWindowTest;
 
 class EggBadSettings : public EggWindowTest, public ::testing::WithParamInterface<BadValue> {};

@@ -254,11 +254,14 @@ TEST_F(EggDraw, RevealEndsWithTheBoardEvenIfClosedMidway)
     only_grade(1, "3");
     start();
     auto first_zoom = std::make_shared<int32_t>(-1);
-    rt_post([first_zoom] {
+    auto stage_during_run = std::make_shared<bool>(false);
+    rt_post([first_zoom, stage_during_run] {
         *first_zoom = get("动画物体1", P_SPRITE_ZOOM);
+        *stage_during_run = shown("动画框1") && !shown("画板相片");
         egg::hide_prize_display();
     });
     rt_test_click(egg_button(1));
+    EXPECT_TRUE(*stage_during_run);
     // At the first pause the copy is at the first step's zoom.
     EXPECT_EQ(*first_zoom, (get("画板相片", P_WIDTH) + get("画板相片", P_HEIGHT)) / 33);
     EXPECT_TRUE(shown("画板相片"));

@@ -160,6 +160,8 @@ struct CountCase {
     PrizeCounts expected;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+
 class EggStartupCounts : public EggWindowTest, public ::testing::WithParamInterface<CountCase> {};
 
 TEST_P(EggStartupCounts, LoadsPrizeCounts)
@@ -191,6 +193,8 @@ struct EggCountCase {
     const char* stored;
     int visible; // eggs 1..visible shown, the rest hidden
 };
+
+void PrintTo(const EggCountCase& c, std::ostream* os) { *os << c.name; }
 
 class EggStartupEggCount : public EggWindowTest, public ::testing::WithParamInterface<EggCountCase> {};
 
