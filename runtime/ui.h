@@ -142,7 +142,7 @@ struct UnitDef {
     UnitType type = UnitType::Label;
     std::string parent;                  // "" = the window; else a unit (or menu item) name
     int left = 0, top = 0, width = 0, height = 0;
-    int flags = F_VISIBLE;
+    int flags = F_VISIBLE;               // menu items: set explicitly (M_*), 1 hides them
     std::string caption;                 // caption, label text, edit text
     std::optional<FontSpec> font;
     std::optional<uint32_t> text_color;  // 0x00BBGGRR

@@ -1,6 +1,7 @@
 // A small program on the window layer for end-to-end runs: a full-screen
-// window with a button, a label that moves with the mouse, a red box and a
-// Shift+Q hot key; everything it sees goes into a log file, line by line.
+// window with buttons (one asks a question, one asks for a text), a label
+// that moves with the mouse, a red box, a pop-up menu on the right button
+// and a Shift+Q hot key; everything it sees goes into a log file.
 //   ui_demo_app <log file>          the full-screen window
 //   ui_demo_app <log file> plain    a small framed window that takes the focus
 #include <cstdio>
@@ -54,6 +55,11 @@ WindowDef stage()
                note("ready " + std::to_string(rt_screen_width()) + "x" + std::to_string(rt_screen_height()) +
                     " hotkey " + std::to_string(id));
            }),
+        on_mouse(E_RBUTTON_DOWN,
+                 [](int32_t, int32_t, int32_t) {
+                     rt_popup_menu(rt_window(kStage), rt_unit(kStage, "菜单"));
+                     note("popup closed");
+                 }),
     };
 
     UnitDef button = make("按钮_记录", UnitType::Button, 100, 100, 200, 60);
@@ -81,7 +87,32 @@ WindowDef stage()
     target.flags = 0;
     target.events = {on(E_HOT_KEY, [] { note("hotkey"); })};
 
-    d.units = {button, title, box, target};
+    UnitDef ask = make("按钮_提问", UnitType::Button, 100, 200, 200, 60);
+    ask.caption = "提问";
+    ask.events = {on(E_CLICK, [] { note("answer " + std::to_string(rt_message_box("继续吗？", 1, "提问"))); })};
+
+    UnitDef input = make("按钮_输入", UnitType::Button, 100, 300, 200, 60);
+    input.caption = "输入";
+    input.events = {on(E_CLICK, [] {
+        std::string value = "旧";
+        const bool ok = rt_input_box("请输入新的文字", "输入", "初始文字", value, 1);
+        note("input " + (ok ? value : std::string("cancelled")));
+    })};
+
+    UnitDef menu = make("菜单", UnitType::MenuItem, 0, 0, 0, 0);
+    menu.flags = M_HIDDEN;
+    UnitDef first = make("甲", UnitType::MenuItem, 0, 0, 0, 0);
+    first.parent = "菜单";
+    first.caption = "第一项";
+    first.flags = 0;  // for a menu item the unit default 1 would mean hidden
+    first.events = {on(E_CLICK, [] { note("menu 甲"); })};
+    UnitDef second = make("乙", UnitType::MenuItem, 0, 0, 0, 0);
+    second.parent = "菜单";
+    second.caption = "第二项";
+    second.flags = M_TICKED;
+    second.events = {on(E_CLICK, [] { note("menu 乙"); })};
+
+    d.units = {button, title, box, target, ask, input, menu, first, second};
     return d;
 }
 

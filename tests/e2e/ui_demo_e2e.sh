@@ -88,6 +88,44 @@ xdotool mouseup 1
 wait_for "^dropped " 10 || fail "the move loop did not end"
 grep -q "^dropped 500,150$" "$log" || fail "the label ended at $(grep '^dropped' "$log")"
 
+# Focuses the newest window whose title is $1 and sends it keys $2...
+keys_to() {
+  local title=$1 id=""
+  shift
+  for _ in $(seq 1 50); do
+    id=$(xdotool search --name "$title" 2>/dev/null | tail -n1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || return 1
+  xdotool windowfocus --sync "$id" && sleep 0.2 && xdotool key --delay 50 "$@"
+}
+
+# The real message box: Escape is Cancel (1), Return is OK (0).
+xdotool mousemove 200 230 click 1
+keys_to "提问" Escape || fail "no message box"
+wait_for "^answer 1$" 10 || fail "Escape did not give Cancel"
+xdotool mousemove 200 230 click 1
+sleep 0.5
+[ -n "$artifacts" ] && mkdir -p "$artifacts" && import -window root "$artifacts/ui_demo_message_box.png"
+keys_to "提问" Return || fail "no message box the second time"
+wait_for "^answer 0$" 10 || fail "Return did not give OK"
+
+# The real input box starts with its text selected: typing replaces it.
+xdotool mousemove 200 330 click 1
+keys_to "输入" a b c Return || fail "no input box"
+wait_for "^input abc$" 10 || fail "the input box gave $(grep '^input' "$log")"
+
+# The pop-up menu opens at the pointer; the chosen item's event follows.
+xdotool mousemove 1200 300 click 3
+sleep 0.5
+[ -n "$artifacts" ] && import -window root "$artifacts/ui_demo_menu.png"
+xdotool key --delay 100 Down Return
+wait_for "^popup closed$" 10 || fail "the pop-up menu did not close"
+wait_for "^menu 甲$" 10 || fail "the menu choice did not arrive"
+[ "$(grep -n -e '^menu 甲$' -e '^popup closed$' "$log" | head -n1 | cut -d: -f2)" = "menu 甲" ] \
+  || fail "the item's event came after the popup returned"
+
 # Another window takes the focus; the hot key still reaches the stage.
 timeout 120 "$app" "$log" plain >"$work/plain.out" 2>&1 &
 pids+=($!)
