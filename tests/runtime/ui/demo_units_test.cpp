@@ -2,6 +2,7 @@
 #include "tests/runtime/ui/demo_window.h"
 
 #include "runtime/ui/picture.h"
+#include "tests/runtime/ui/picture_samples.h"
 
 using namespace demo;
 
@@ -216,6 +217,54 @@ TEST_F(DemoUnits, BoardSnapshotIsItsPictureScaledToTheBoardEvenWhenHidden)
     // The snapshot is a picture that picture properties accept.
     rt_set(unit("图片框1"), P_PICTURE, shot);
     EXPECT_EQ(png_size(rt_unit_snapshot(unit("图片框1"))), std::make_pair(106, 65));
+}
+
+QImage snapshot_image(UnitRef u)
+{
+    const Picture pic = decode_picture(rt_unit_snapshot(u));
+    return pic.empty() ? QImage() : pic.frames[0];
+}
+
+TEST_F(DemoUnits, EachPictureUnitPlacesItsPictureItsOwnWay)
+{
+    open_main();
+    const QColor red(255, 0, 0);
+    // Picture box: fitted, aspect kept, centred (40 x 10 in 106 x 65: 106 x 26).
+    rt_set(unit("图片框1"), P_PICTURE, solid_bmp(40, 10, kRed));
+    QImage img = snapshot_image(unit("图片框1"));
+    EXPECT_EQ(img.pixelColor(0, 32), red);
+    EXPECT_EQ(img.pixelColor(105, 32), red);
+    EXPECT_NE(img.pixelColor(53, 5), red);
+    EXPECT_NE(img.pixelColor(53, 60), red);
+
+    // Image button: natural size, centred (20 x 10 in 64 x 48 from (22, 19)).
+    rt_set(unit("图形按钮1"), P_PICTURE, solid_bmp(20, 10, kRed));
+    img = snapshot_image(unit("图形按钮1"));
+    EXPECT_EQ(img.pixelColor(22, 19), red);
+    EXPECT_EQ(img.pixelColor(41, 28), red);
+    EXPECT_NE(img.pixelColor(21, 19), red);
+    EXPECT_NE(img.pixelColor(42, 29), red);
+
+    // Window: stretched over the whole client area, units drawn on top.
+    rt_set(rt_window(MainWindow), P_WINDOW_PICTURE, solid_bmp(3, 3, kRed));
+    img = snapshot_image(rt_window(MainWindow));
+    EXPECT_EQ(img.size(), QSize(640, 480));
+    EXPECT_EQ(img.pixelColor(639, 479), red);
+    EXPECT_EQ(img.pixelColor(630, 100), red);
+    EXPECT_EQ(img.pixelColor(470, 190), QColor(255, 255, 255));  // the white shape box
+}
+
+TEST_F(DemoUnits, AnimatedPictureMovesOnWhenItsFrameTimeHasPassed)
+{
+    open_main();
+    const std::vector<QRgb> palette{qRgb(255, 0, 0), qRgb(0, 0, 255)};
+    const std::vector<uint8_t> all_red(16 * 16, 0), all_blue(16 * 16, 1);
+    samples::GifFrame first{QRect(0, 0, 16, 16), all_red, 5};      // 50 ms
+    samples::GifFrame second{QRect(0, 0, 16, 16), all_blue, 500};  // 5 s
+    rt_set(unit("画板1"), P_PICTURE, samples::gif(QSize(16, 16), palette, {first, second}));
+    EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(255, 0, 0));
+    rt_delay(200);
+    EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(0, 0, 255));
 }
 
 // Colour of the sprite box at a point, from its snapshot.
