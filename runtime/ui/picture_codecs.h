@@ -17,7 +17,7 @@ namespace picture_detail {
 // hostile header must not be able to ask for gigabytes.
 inline constexpr int kMaxSide = 16384;
 inline constexpr int64_t kMaxPixels = int64_t(64) << 20;           // one decoded image
-inline constexpr int64_t kMaxAnimationPixels = int64_t(192) << 20; // all frames of a GIF
+inline constexpr int64_t kMaxAnimationPixels = int64_t(96) << 20;  // all frames of a GIF
 inline constexpr int kMaxFrames = 4096;
 
 inline bool size_allowed(int64_t width, int64_t height) {
