@@ -318,13 +318,10 @@ TEST_F(EggDraw, EffectsOffOpensNoFireworksWindow)
     only_grade(8);
     start();
     EffectWatch watch;
-    const auto begin = std::chrono::steady_clock::now();
     egg::on_egg_click(1);
-    const auto took = std::chrono::steady_clock::now() - begin;
     watch.stop();
     EXPECT_FALSE(watch.seen());
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
-    EXPECT_LT(took, std::chrono::milliseconds(2500));
     EXPECT_EQ(read_result("j8"), "1");
 }
 
@@ -378,16 +375,13 @@ TEST_F(EggDraw, ClickDuringTheFireworksRunsANestedDraw)
         });
     };
     step(state);
-    const auto begin = std::chrono::steady_clock::now();
     egg::on_egg_click(2);
-    const auto took = std::chrono::steady_clock::now() - begin;
     state->active = false;
     set_platform_clock(nullptr);
 
     EXPECT_TRUE(state->nested_started);
     EXPECT_EQ(state->openings, 2);
     EXPECT_EQ(read_result("j3"), "2");
-    EXPECT_LT(took, std::chrono::milliseconds(2500));
     rt_do_events();
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
     EXPECT_EQ(rt_get_bytes(egg_button(2), P_PICTURE), media::egg_picture(2));
