@@ -185,8 +185,12 @@ TEST_F(EggDraw, ClosingThePrizeDisplay)
 {
     no_effects();
     only_grade(2, "5");
-    const Bytes music = built_sound("中奖音乐.mp3");
-    ASSERT_GT(music.size(), 10000u);
+    const Bytes piece = built_sound("中奖音乐.mp3");
+    ASSERT_GT(piece.size(), 10000u);
+    // Long enough to outlast a slow draw: MP3 frames simply follow each other.
+    Bytes music;
+    for (int i = 0; i < 4; ++i)
+        music.insert(music.end(), piece.begin(), piece.end());
     put_file("wav/2.mp3", music);
     start();
     rt_test_click(egg_button(3));
