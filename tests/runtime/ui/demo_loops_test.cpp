@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/clock.h"
+#include "runtime/files.h"
 #include "runtime/ui/dialogs.h"
 
 using namespace demo;
@@ -147,6 +149,18 @@ TEST_F(DemoLoops, MayCloseQueryKeepsTheWindowOpenOrLetsItGo)
     EXPECT_FALSE(rt_is_loaded(MainWindow));
 }
 
+TEST_F(DemoLoops, AltF4AsksLikeTheCloseBox)
+{
+    open_main();
+    state().may_close = false;
+    rt_test_key(unit("编辑框1"), 0x73, KEY_ALT);
+    EXPECT_TRUE(logged("may close"));
+    EXPECT_TRUE(rt_is_loaded(MainWindow));
+    state().may_close = true;
+    rt_test_key(rt_window(MainWindow), 0x73, KEY_ALT);
+    EXPECT_FALSE(rt_is_loaded(MainWindow));
+}
+
 TEST_F(DemoLoops, DestroyWindowDoesNotAskAndClosesOwnedWindows)
 {
     open_main();
@@ -201,6 +215,19 @@ TEST_F(DemoLoops, MessageLoopReturnsWhenTheLastWindowHasClosed)
     EXPECT_FALSE(rt_is_loaded(MainWindow));
     EXPECT_FALSE(rt_is_loaded(ChildWindow));
     EXPECT_EQ(rt_message_loop(), 0);  // nothing loaded: returns at once
+}
+
+TEST_F(DemoLoops, RunFolderIsTheExecutablesFolderAndTheCurrentDirectory)
+{
+    // In a process of its own, so no other test has moved either yet.
+    EXPECT_EXIT(
+        {
+            const auto exe_dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+            const bool ok = std::filesystem::path(rt_get_run_dir()) == exe_dir &&
+                            std::filesystem::current_path() == exe_dir;
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(DemoLoops, ExitEndsTheProcessWithItsCodeEvenFromTheMayCloseQuery)
