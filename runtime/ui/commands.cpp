@@ -74,15 +74,19 @@ private:
 
 void run_move_loop(QWidget* target)
 {
-    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+    if (!target->isVisible() || !(QGuiApplication::mouseButtons() & Qt::LeftButton))
         return;
     if (auto down = left_button_down(); down && !*down)
         return;
     QPointer<QWidget> guard(target);
     QEventLoop loop;
     MoveLoop mover(target, loop);
-    qApp->installEventFilter(&mover);
     target->grabMouse();
+    if (QWidget::mouseGrabber() != target) {
+        target->releaseMouse();
+        return;
+    }
+    qApp->installEventFilter(&mover);
     // The release may never reach us (another program grabbed the pointer,
     // the unit went away): look at the button now and then.
     QTimer watch;
