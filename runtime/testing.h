@@ -70,7 +70,7 @@ public:
 void rt_post(std::function<void()> action);
 
 // Real input delivered to a unit through the toolkit's event pipeline.
-void rt_test_click(UnitRef unit);                       // press and release, left button
+void rt_test_click(UnitRef unit);                       // press and release, left button; a menu item: chosen
 void rt_test_mouse(UnitRef unit, int event, int32_t x = 1, int32_t y = 1, int32_t key_state = 0);
 void rt_test_key(UnitRef unit, int key_code, int32_t key_state = 0); // key press on a unit
 // Chooses an item of the pop-up menu that the next rt_popup_menu shows

@@ -232,13 +232,19 @@ bool rt_is_loaded(int window_id);
 // Closes the window the next time events are processed.
 void rt_destroy_window(int window_id);
 void rt_do_events();
+// Processes events until more than `milliseconds` have passed on
+// platform_clock() (a test clock must move for the wait to end).
 void rt_delay(int32_t milliseconds);
 void rt_popup_menu(UnitRef window, UnitRef menu, std::optional<int32_t> x = std::nullopt,
                    std::optional<int32_t> y = std::nullopt);
 // With message 161 (non-client left button down) and wParam 2 (caption) the
 // unit follows the mouse until the left button is released.
 int32_t rt_send_message(UnitRef unit, uint32_t message, int32_t wparam, int32_t lparam);
+// The unit's native window id (it becomes a native window); 0 for units
+// that draw nothing (timers, dialogs, sprite objects, menu items).
 int64_t rt_get_window_handle(UnitRef unit);
+// A hidden unit keeps the focus in its window's name: Space and Enter on the
+// window then click it.
 void rt_set_focus(UnitRef unit);
 void rt_set_z_order(UnitRef unit, int32_t code = 0);
 int32_t rt_screen_width();

@@ -1,7 +1,6 @@
 #include "runtime/ui/widgets.h"
 
 #include <QPainter>
-#include <QStyleOptionFrame>
 
 #include <algorithm>
 
