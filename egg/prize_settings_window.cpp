@@ -178,6 +178,8 @@ WindowDef prize_settings_window_definition()
         const std::string n = std::to_string(k);
 
         UnitDef picture = unit("图片框" + n, UnitType::PictureBox, c.picture, top, 100, 40);
+        // A thin frame, so the operator finds a box that has no picture yet.
+        picture.border = 1;
         picture.events.push_back(on_mouse(E_DOUBLE_CLICK, [k](int32_t, int32_t, int32_t) { choose_prize_picture(k); }));
         w.units.push_back(picture);
 

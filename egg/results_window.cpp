@@ -89,10 +89,15 @@ WindowDef results_window_definition()
         const std::string n = std::to_string(k);
         UnitDef picture = unit("图片框" + n, UnitType::PictureBox, left_half ? 8 : 248, top, 100, 40);
         picture.font.reset();
+        picture.border = 1;
         w.units.push_back(picture);
-        // The operator reads the counts here but cannot edit them.
-        w.units.push_back(unit("编辑框" + n, UnitType::EditBox, left_half ? 124 : 364, top, 100, 40, "0",
-                               F_VISIBLE | F_DISABLED));
+        // The operator reads the counts here but cannot edit them; they are
+        // drawn large and black, not in the faint grey of a disabled box.
+        UnitDef count = unit("编辑框" + n, UnitType::EditBox, left_half ? 124 : 364, top, 100, 40, "0",
+                             F_VISIBLE | F_DISABLED);
+        count.font = FontSpec{"宋体", 20, true};
+        count.text_color = 0x00000000;
+        w.units.push_back(count);
     }
 
     UnitDef clear = unit("按钮1", UnitType::Button, 184, 216, 112, 29, "清空中奖", F_VISIBLE | F_FOCUS_STOP);

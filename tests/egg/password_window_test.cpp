@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
+#include <algorithm>
 
 #include "common/cipher.h"
 #include "runtime/gbk.h"
@@ -52,7 +52,11 @@ protected:
     // The stored form of an n-byte password: two salt capitals, 2n letters A..P.
     static bool well_formed(const std::string& stored, size_t plain_bytes)
     {
-        return std::regex_match(stored, std::regex("[A-Z]{2}[A-P]*")) && stored.size() == 2 + 2 * plain_bytes;
+        if (stored.size() != 2 + 2 * plain_bytes)
+            return false;
+        const auto in = [](char lo, char hi) { return [lo, hi](char c) { return c >= lo && c <= hi; }; };
+        return std::all_of(stored.begin(), stored.begin() + 2, in('A', 'Z'))
+               && std::all_of(stored.begin() + 2, stored.end(), in('A', 'P'));
     }
 };
 
