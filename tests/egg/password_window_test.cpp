@@ -60,26 +60,6 @@ protected:
     }
 };
 
-TEST_F(PasswordWindowTest, DesignedWindow)
-{
-    const WindowDef def = egg::password_window_definition();
-    EXPECT_EQ(def.title, "密码设置  ");
-    EXPECT_EQ(def.width, 380);
-    EXPECT_EQ(def.height, 180);
-    ModalSteps::run(egg::open_password_window, {[&] {
-        EXPECT_EQ(rt_get_text(unit("标签1"), P_TEXT), "输入密码(初始密码为空)：");
-        EXPECT_EQ(rt_get_text(unit("按钮_登陆"), P_CAPTION), "进入设置");
-        EXPECT_EQ(rt_get_text(unit("按钮_修改密码"), P_CAPTION), "修改密码");
-        EXPECT_EQ(typed(), "");
-        rt_test_close_box(egg::PasswordWindow);
-    }});
-    bool masked = false;
-    for (const UnitDef& u : def.units)
-        if (u.name == "编辑框1")
-            masked = u.masked;
-    EXPECT_TRUE(masked);
-}
-
 TEST_F(PasswordWindowTest, FreshFolderOpensWithTheEmptyBoxOnly)
 {
     bool settings_open = false, lock_open_meanwhile = false;
