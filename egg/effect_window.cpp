@@ -1,14 +1,26 @@
 // The fireworks window that a draw opens over the stage.
 
 #include "egg/egg.h"
+#include "platform/user32.h"
 #include "runtime/ui.h"
 
 namespace egg {
 namespace {
 
-// The fireworks movie is not played yet: the window opens and closes with
-// the draw and shows nothing of its own.
-void on_effect_window_created() {}
+// The window covers the screen and is colour-keyed on black, so that only
+// what the fireworks draw in other colours shows over the stage. Until the
+// fireworks movie plays here the window stays wholly see-through.
+void start_effect_animation()
+{
+    const UnitRef window = rt_window(EffectWindow);
+    rt_set(window, P_LEFT, 0);
+    rt_set(window, P_TOP, 0);
+    rt_set(window, P_WIDTH, rt_screen_width());
+    rt_set(window, P_HEIGHT, rt_screen_height());
+    const int64_t handle = rt_get_window_handle(window);
+    SetWindowLongA(handle, GWL_EXSTYLE, GetWindowLongA(handle, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(handle, 0, 200, LWA_COLORKEY);
+}
 
 } // namespace
 
@@ -22,7 +34,9 @@ WindowDef effect_window_definition()
     w.top = 50;
     w.width = 380;
     w.height = 250;
-    w.events = {on(E_CREATED, on_effect_window_created)};
+    w.border = 0;
+    w.back_color = 0x000000;
+    w.events = {on(E_CREATED, start_effect_animation)};
     return w;
 }
 

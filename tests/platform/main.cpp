@@ -3,7 +3,7 @@
 // asked for, with a private runtime folder.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         chmod(runtime_dir.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", runtime_dir.c_str(), 1);
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();
     if (own_runtime_dir) {
