@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +22,9 @@
 namespace rtui {
 
 namespace {
+
+// How long one sprite frame stays on screen at least (20 frames a second).
+constexpr int kSpriteFrameMs = 50;
 
 QEventLoop* main_loop = nullptr;
 std::vector<QPointer<QWidget>> pending_frames;
@@ -66,8 +70,17 @@ void present_pending_frames()
             w->repaint();
             painted = true;
         }
-    if (painted)
-        flush_display();
+    if (!painted)
+        return;
+    flush_display();
+    // Sprite frames come as fast as the handler can make them; each one is
+    // held on screen for a moment so that a person sees the animation move
+    // instead of a flash. Nobody watches the offscreen platform.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    QEventLoop hold;
+    QTimer::singleShot(kSpriteFrameMs, Qt::PreciseTimer, &hold, &QEventLoop::quit);
+    hold.exec();
 }
 
 } // namespace rtui
