@@ -33,19 +33,6 @@ constexpr std::array<EggPlace, 9> kEggPlaces{{
 const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
 constexpr std::array<int32_t, 8> kDefaultCounts{1, 2, 4, 8, 10, 15, 20, 50};
 
-UnitDef unit(std::string name, UnitType type, int left, int top, int width, int height,
-             int flags = F_VISIBLE)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    u.flags = flags;
-    return u;
-}
 
 UnitDef menu(std::string name, std::string parent = {}, int flags = 0)
 {
@@ -67,7 +54,7 @@ UnitDef menu(std::string name, std::string parent, std::function<void()> handler
 UnitDef title_label(std::string name, int top, int height, std::string caption, int font_px,
                     void (*drag)(int32_t, int32_t, int32_t))
 {
-    UnitDef u = unit(std::move(name), UnitType::TransparentLabel, 132, top, 632, height);
+    UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, 132, top, 632, height);
     u.caption = std::move(caption);
     u.font = FontSpec{"宋体", font_px, true};
     u.text_color = kYellow;
@@ -131,7 +118,7 @@ WindowDef main_window_definition()
 
     for (int k = 1; k <= 9; ++k) {
         const EggPlace& p = kEggPlaces[static_cast<size_t>(k - 1)];
-        UnitDef egg = unit("图形按钮" + std::to_string(k), UnitType::ImageButton, p.left, p.top, 200, 188);
+        UnitDef egg = make_unit("图形按钮" + std::to_string(k), UnitType::ImageButton, p.left, p.top, 200, 188);
         egg.cursor = media::hammer_cursor();
         egg.events.push_back(on(E_CLICK, [k] { on_egg_click(k); }));
         if (k == 1)
@@ -141,11 +128,11 @@ WindowDef main_window_definition()
 
     // The prize board and the reveal's stage lie over the eggs: a shown
     // prize covers the whole stage.
-    UnitDef board = unit("画板相片", UnitType::DrawingBoard, 120, 64, 200, 184, 0);
+    UnitDef board = make_unit("画板相片", UnitType::DrawingBoard, 120, 64, 200, 184, {}, 0);
     board.events.push_back(on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_close_menu(); }));
     w.units.push_back(board);
 
-    UnitDef close = unit("透明标签_关闭", UnitType::TransparentLabel, 0, 0, 88, 48, 0);
+    UnitDef close = make_unit("透明标签_关闭", UnitType::TransparentLabel, 0, 0, 88, 48, {}, 0);
     close.parent = "画板相片";
     close.caption = "关闭";
     close.font = FontSpec{"隶书", 29, true};
@@ -155,13 +142,13 @@ WindowDef main_window_definition()
     close.events.push_back(on_mouse(E_LBUTTON_DOWN, [](int32_t, int32_t, int32_t) { hide_prize_display(); }));
     w.units.push_back(close);
 
-    w.units.push_back(unit("动画框1", UnitType::AnimationBox, 120, 64, 216, 200, 0));
-    w.units.push_back(unit("动画物体1", UnitType::AnimationObject, 568, 72, 50, 50, 0));
+    w.units.push_back(make_unit("动画框1", UnitType::AnimationBox, 120, 64, 216, 200, {}, 0));
+    w.units.push_back(make_unit("动画物体1", UnitType::AnimationObject, 568, 72, 50, 50, {}, 0));
 
-    UnitDef file_dialog = unit("通用对话框1", UnitType::CommonDialog, 24, 56, 16, 24);
+    UnitDef file_dialog = make_unit("通用对话框1", UnitType::CommonDialog, 24, 56, 16, 24);
     file_dialog.dialog_kind = 0;
     w.units.push_back(file_dialog);
-    UnitDef font_dialog = unit("通用对话框_字体设置", UnitType::CommonDialog, 8, 8, 40, 24);
+    UnitDef font_dialog = make_unit("通用对话框_字体设置", UnitType::CommonDialog, 8, 8, 40, 24);
     font_dialog.dialog_kind = 2;
     w.units.push_back(font_dialog);
 

@@ -16,20 +16,6 @@ std::string settings_password;
 
 namespace {
 
-UnitDef unit(std::string name, UnitType type, int left, int top, int width, int height, std::string caption,
-             int flags = F_VISIBLE)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    u.caption = std::move(caption);
-    u.flags = flags;
-    return u;
-}
 
 std::string stored_password() { return rt_read_config(settings_path(), "zbt", "password"); }
 
@@ -89,19 +75,19 @@ WindowDef password_window_definition()
     w.height = 180;
     w.events = {on(E_CREATED, load_settings_password)};
 
-    UnitDef prompt = unit("标签1", UnitType::Label, 8, 24, 144, 32, "输入密码(初始密码为空)：");
+    UnitDef prompt = make_unit("标签1", UnitType::Label, 8, 24, 144, 32, "输入密码(初始密码为空)：");
     prompt.valign = 1;
     w.units.push_back(prompt);
 
-    UnitDef box = unit("编辑框1", UnitType::EditBox, 160, 24, 192, 32, "", F_VISIBLE | F_FOCUS_STOP);
+    UnitDef box = make_unit("编辑框1", UnitType::EditBox, 160, 24, 192, 32, "", F_VISIBLE | F_FOCUS_STOP);
     box.masked = true;
     w.units.push_back(box);
 
-    UnitDef log_in = unit("按钮_登陆", UnitType::Button, 85, 80, 80, 32, "进入设置", F_VISIBLE | F_FOCUS_STOP);
+    UnitDef log_in = make_unit("按钮_登陆", UnitType::Button, 85, 80, 80, 32, "进入设置", F_VISIBLE | F_FOCUS_STOP);
     log_in.events.push_back(on(E_CLICK, check_settings_password));
     w.units.push_back(log_in);
 
-    UnitDef change = unit("按钮_修改密码", UnitType::Button, 209, 80, 80, 32, "修改密码", F_VISIBLE | F_FOCUS_STOP);
+    UnitDef change = make_unit("按钮_修改密码", UnitType::Button, 209, 80, 80, 32, "修改密码", F_VISIBLE | F_FOCUS_STOP);
     change.events.push_back(on(E_CLICK, change_settings_password));
     w.units.push_back(change);
     return w;

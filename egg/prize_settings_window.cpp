@@ -35,18 +35,6 @@ const char* const kExplanation =
     "    选择按概率抽奖，就是把所有奖品(即：奖品数值之和)都放在一个盒子里，抽取时往外面拿出一个，"
     "然后再把这个奖品往盒子里补充一个，保持盒子里的奖品总量不变，等待下一次抽取。";
 
-UnitDef unit(std::string name, UnitType type, int left, int top, int width, int height, std::string caption = {})
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    u.caption = std::move(caption);
-    return u;
-}
 
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
@@ -165,69 +153,69 @@ WindowDef prize_settings_window_definition()
     w.height = 433;
     w.events = {on(E_CREATED, on_prize_settings_created)};
 
-    w.units.push_back(unit("标签1", UnitType::Label, 4, 0, 104, 24, "对应奖品"));
-    w.units.push_back(unit("标签2", UnitType::Label, 98, 0, 165, 24, "奖品数值"));
-    w.units.push_back(unit("标签8", UnitType::Label, 256, 0, 104, 24, "中奖音乐"));
-    w.units.push_back(unit("标签5", UnitType::Label, 384, 0, 104, 24, "对应奖品"));
-    w.units.push_back(unit("标签6", UnitType::Label, 495, 0, 157, 24, "奖品数值"));
-    w.units.push_back(unit("标签9", UnitType::Label, 656, 0, 104, 24, "中奖音乐"));
+    w.units.push_back(make_unit("标签1", UnitType::Label, 4, 0, 104, 24, "对应奖品"));
+    w.units.push_back(make_unit("标签2", UnitType::Label, 98, 0, 165, 24, "奖品数值"));
+    w.units.push_back(make_unit("标签8", UnitType::Label, 256, 0, 104, 24, "中奖音乐"));
+    w.units.push_back(make_unit("标签5", UnitType::Label, 384, 0, 104, 24, "对应奖品"));
+    w.units.push_back(make_unit("标签6", UnitType::Label, 495, 0, 157, 24, "奖品数值"));
+    w.units.push_back(make_unit("标签9", UnitType::Label, 656, 0, 104, 24, "中奖音乐"));
 
     for (int k = 1; k <= 8; ++k) {
         const GradeColumns& c = k <= 4 ? kLeftHalf : kRightHalf;
         const int top = kRowTops[static_cast<size_t>((k - 1) % 4)];
         const std::string n = std::to_string(k);
 
-        UnitDef picture = unit("图片框" + n, UnitType::PictureBox, c.picture, top, 100, 40);
+        UnitDef picture = make_unit("图片框" + n, UnitType::PictureBox, c.picture, top, 100, 40);
         // A thin frame, so the operator finds a box that has no picture yet.
         picture.border = 1;
         picture.events.push_back(on_mouse(E_DOUBLE_CLICK, [k](int32_t, int32_t, int32_t) { choose_prize_picture(k); }));
         w.units.push_back(picture);
 
-        UnitDef value = unit("编辑框" + n, UnitType::EditBox, c.value, top, 100, 40,
+        UnitDef value = make_unit("编辑框" + n, UnitType::EditBox, c.value, top, 100, 40,
                              kDesignedValues[static_cast<size_t>(k - 1)]);
         value.flags = F_VISIBLE | F_FOCUS_STOP;
         value.font = FontSpec{"宋体", 20, true};
         w.units.push_back(value);
 
-        UnitDef music = unit("按钮_bjyy" + n, UnitType::Button, c.music, top, 100, 40, "设置中奖音乐");
+        UnitDef music = make_unit("按钮_bjyy" + n, UnitType::Button, c.music, top, 100, 40, "设置中奖音乐");
         music.events.push_back(on(E_CLICK, [k] { choose_prize_sound(k); }));
         w.units.push_back(music);
     }
 
-    UnitDef hint = unit("标签4", UnitType::Label, 12, 210, 764, 16,
+    UnitDef hint = make_unit("标签4", UnitType::Label, 12, 210, 764, 16,
                         "鼠标双击图片选择更改奖品图片类型，中奖概率（奖品数量）必须为整数，若设置为0，则当前奖项不会中奖。");
     hint.font = FontSpec{"宋体", 12, true};
     w.units.push_back(hint);
 
-    w.units.push_back(unit("标签7", UnitType::Label, 89, 231, 144, 16, "界面显示金蛋个数(1-9个)："));
-    UnitDef count = unit("编辑框_金蛋个数", UnitType::EditBox, 240, 231, 33, 16, "9");
+    w.units.push_back(make_unit("标签7", UnitType::Label, 89, 231, 144, 16, "界面显示金蛋个数(1-9个)："));
+    UnitDef count = make_unit("编辑框_金蛋个数", UnitType::EditBox, 240, 231, 33, 16, "9");
     count.flags = F_VISIBLE | F_FOCUS_STOP;
     w.units.push_back(count);
 
-    UnitDef by_quantity = unit("单选框1", UnitType::RadioBox, 281, 231, 109, 16, "按奖品数量抽奖");
+    UnitDef by_quantity = make_unit("单选框1", UnitType::RadioBox, 281, 231, 109, 16, "按奖品数量抽奖");
     by_quantity.events.push_back(on(E_CLICK, select_quantity_mode));
     w.units.push_back(by_quantity);
-    UnitDef by_probability = unit("单选框2", UnitType::RadioBox, 396, 231, 82, 16, "按概率抽奖");
+    UnitDef by_probability = make_unit("单选框2", UnitType::RadioBox, 396, 231, 82, 16, "按概率抽奖");
     by_probability.events.push_back(on(E_CLICK, select_probability_mode));
     w.units.push_back(by_probability);
 
-    w.units.push_back(unit("选择框_禁用特效", UnitType::CheckBox, 496, 231, 96, 16, "禁用烟花特效"));
-    w.units.push_back(unit("选择框_禁用背景音乐", UnitType::CheckBox, 603, 231, 96, 16, "禁用背景音乐"));
+    w.units.push_back(make_unit("选择框_禁用特效", UnitType::CheckBox, 496, 231, 96, 16, "禁用烟花特效"));
+    w.units.push_back(make_unit("选择框_禁用背景音乐", UnitType::CheckBox, 603, 231, 96, 16, "禁用背景音乐"));
 
-    w.units.push_back(unit("分组框1", UnitType::GroupBox, 7, 256, 769, 111, "设置说明"));
-    UnitDef explanation = unit("标签3", UnitType::Label, 8, 15, 753, 88, kExplanation);
+    w.units.push_back(make_unit("分组框1", UnitType::GroupBox, 7, 256, 769, 111, "设置说明"));
+    UnitDef explanation = make_unit("标签3", UnitType::Label, 8, 15, 753, 88, kExplanation);
     explanation.parent = "分组框1";
     explanation.font = FontSpec{"宋体", 14, false};
     explanation.word_wrap = true;
     w.units.push_back(explanation);
 
-    UnitDef ok = unit("按钮1", UnitType::Button, 338, 371, 112, 29, "确定");
+    UnitDef ok = make_unit("按钮1", UnitType::Button, 338, 371, 112, 29, "确定");
     ok.flags = F_VISIBLE | F_FOCUS_STOP;
     ok.font = FontSpec{"宋体", 12, false};
     ok.events.push_back(on(E_CLICK, save_prize_settings));
     w.units.push_back(ok);
 
-    UnitDef dialog = unit("通用对话框1", UnitType::CommonDialog, 504, 376, 32, 24);
+    UnitDef dialog = make_unit("通用对话框1", UnitType::CommonDialog, 504, 376, 32, 24);
     dialog.dialog_kind = 0;
     w.units.push_back(dialog);
     return w;

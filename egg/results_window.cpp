@@ -13,21 +13,6 @@ namespace {
 
 constexpr std::array<int, 4> kRowTops{28, 74, 120, 166};
 
-UnitDef unit(std::string name, UnitType type, int left, int top, int width, int height, std::string caption = {},
-             int flags = F_VISIBLE)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    u.caption = std::move(caption);
-    u.flags = flags;
-    u.font = FontSpec{"宋体", 12, false};
-    return u;
-}
 
 UnitRef count_field(int k) { return rt_unit(ResultsWindow, "编辑框" + std::to_string(k)); }
 std::string tally_key(int k) { return "j" + std::to_string(k); }
@@ -78,29 +63,29 @@ WindowDef results_window_definition()
     w.height = 284;
     w.events = {on(E_CREATED, on_results_window_created)};
 
-    w.units.push_back(unit("标签1", UnitType::Label, 4, 0, 104, 24, "奖品"));
-    w.units.push_back(unit("标签2", UnitType::Label, 115, 0, 104, 24, "已中奖数量", F_VISIBLE | F_DISABLED));
-    w.units.push_back(unit("标签3", UnitType::Label, 248, 0, 104, 24, "奖品"));
-    w.units.push_back(unit("标签4", UnitType::Label, 359, 0, 104, 24, "已中奖数量", F_VISIBLE | F_DISABLED));
+    w.units.push_back(make_unit("标签1", UnitType::Label, 4, 0, 104, 24, "奖品"));
+    w.units.push_back(make_unit("标签2", UnitType::Label, 115, 0, 104, 24, "已中奖数量", F_VISIBLE | F_DISABLED));
+    w.units.push_back(make_unit("标签3", UnitType::Label, 248, 0, 104, 24, "奖品"));
+    w.units.push_back(make_unit("标签4", UnitType::Label, 359, 0, 104, 24, "已中奖数量", F_VISIBLE | F_DISABLED));
 
     for (int k = 1; k <= 8; ++k) {
         const bool left_half = k <= 4;
         const int top = kRowTops[static_cast<size_t>((k - 1) % 4)];
         const std::string n = std::to_string(k);
-        UnitDef picture = unit("图片框" + n, UnitType::PictureBox, left_half ? 8 : 248, top, 100, 40);
+        UnitDef picture = make_unit("图片框" + n, UnitType::PictureBox, left_half ? 8 : 248, top, 100, 40);
         picture.font.reset();
         picture.border = 1;
         w.units.push_back(picture);
         // The operator reads the counts here but cannot edit them; they are
         // drawn large and black, not in the faint grey of a disabled box.
-        UnitDef count = unit("编辑框" + n, UnitType::EditBox, left_half ? 124 : 364, top, 100, 40, "0",
+        UnitDef count = make_unit("编辑框" + n, UnitType::EditBox, left_half ? 124 : 364, top, 100, 40, "0",
                              F_VISIBLE | F_DISABLED);
         count.font = FontSpec{"宋体", 20, true};
         count.text_color = 0x00000000;
         w.units.push_back(count);
     }
 
-    UnitDef clear = unit("按钮1", UnitType::Button, 184, 216, 112, 29, "清空中奖", F_VISIBLE | F_FOCUS_STOP);
+    UnitDef clear = make_unit("按钮1", UnitType::Button, 184, 216, 112, 29, "清空中奖", F_VISIBLE | F_FOCUS_STOP);
     clear.events.push_back(on(E_CLICK, clear_results));
     w.units.push_back(clear);
     return w;

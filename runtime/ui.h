@@ -175,6 +175,22 @@ struct WindowDef {
     std::vector<UnitDef> units;          // menu items are units of type MenuItem
 };
 
+// A unit of a window definition with its place and designed caption.
+inline UnitDef make_unit(std::string name, UnitType type, int left, int top, int width, int height,
+                         std::string caption = {}, int flags = F_VISIBLE)
+{
+    UnitDef u;
+    u.name = std::move(name);
+    u.type = type;
+    u.left = left;
+    u.top = top;
+    u.width = width;
+    u.height = height;
+    u.caption = std::move(caption);
+    u.flags = flags;
+    return u;
+}
+
 // Registers a definition (copied). Loading the window builds it from this.
 void rt_define_window(const WindowDef& def);
 
