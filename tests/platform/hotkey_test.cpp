@@ -6,11 +6,13 @@
 #include <ostream>
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "platform/hotkey.h"
@@ -88,16 +90,47 @@ protected:
     static void SetUpTestSuite() {
         if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty())
             return;
-        server_ = new QProcess;
-        // -displayfd: the server picks a free display and names it when ready.
-        server_->start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        // Other test programs on this machine start X servers too, some on
+        // low numbers chosen by -displayfd: try a few random high ones.
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < 10 && display_name_.empty(); ++attempt) {
+            const int number = 300 + int(random() % 700);
+            if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(number)) || QFile::exists(QString("/tmp/.X%1-lock").arg(number)))
+                continue;
+            start_server(number);
+        }
+    }
+
+    // Starts Xvfb on `number` and keeps it when it answers as the server
+    // this suite asked for (1024 x 768).
+    static void start_server(int number) {
+        auto* server = new QProcess;
+        // -displayfd: the server writes its number there once it listens.
+        // -noreset: otherwise the server resets whenever its last client
+        // leaves, and connections made during the reset are dropped.
+        server->start("Xvfb", {QString(":%1").arg(number), "-noreset", "-displayfd", "1", "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"});
         QByteArray out;
-        while (server_->waitForStarted(5000) && !out.contains('\n') && server_->waitForReadyRead(10000))
-            out += server_->readAllStandardOutput();
-        bool ok = false;
-        const int number = out.trimmed().toInt(&ok);
-        if (ok)
-            display_name_ = ":" + std::to_string(number);
+        while (server->waitForStarted(5000) && !out.contains('\n') && server->waitForReadyRead(10000))
+            out += server->readAllStandardOutput();
+        const std::string name = ":" + std::to_string(number);
+        bool ours = false;
+        if (out.trimmed().toInt() == number) {
+            if (Display* display = XOpenDisplay(name.c_str())) {
+                ours = DisplayWidth(display, DefaultScreen(display)) == 1024 &&
+                       DisplayHeight(display, DefaultScreen(display)) == 768;
+                XCloseDisplay(display);
+            }
+        }
+        if (!ours) {
+            server->kill();
+            server->waitForFinished(5000);
+            delete server;
+            return;
+        }
+        server_ = server;
+        display_name_ = name;
     }
 
     static void TearDownTestSuite() {
