@@ -52,7 +52,7 @@ wait_for() {
 
 # A display number nobody uses: Xvfb picks it and tells us.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
 pids+=($!)
 exec 3>&-
 start=$SECONDS
