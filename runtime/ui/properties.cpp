@@ -378,7 +378,7 @@ void write_typed(const std::shared_ptr<Window>& w, Unit& u, int prop, int member
             l->set_align(as_int(v));
             break;
         case P_LABEL_WRAP:
-            l->set_wrap(as_int(v) == 1 || as_bool(v));
+            l->set_wrap(as_int(v) == 1);
             break;
         case P_LABEL_VALIGN:
             l->set_valign(as_int(v));

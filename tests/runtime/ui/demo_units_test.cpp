@@ -150,6 +150,19 @@ TEST_F(DemoUnits, DesignedValuesReadBack)
     EXPECT_EQ(rt_get_int(unit("单选框2"), P_TOP), 45);
 }
 
+TEST_F(DemoUnits, TransparentLabelWrapsOnlyForOne)
+{
+    open_main();
+    const UnitRef label = unit("透明标签1");
+    rt_set(label, P_LABEL_WRAP, true);
+    EXPECT_EQ(rt_get_int(label, P_LABEL_WRAP), 1);
+    for (const RtValue& other : {RtValue{int32_t{2}}, RtValue{int32_t{-1}}, RtValue{0.5}}) {
+        rt_set(label, P_LABEL_WRAP, int32_t{1});
+        rt_set(label, P_LABEL_WRAP, other);
+        EXPECT_EQ(rt_get_int(label, P_LABEL_WRAP), 0);
+    }
+}
+
 TEST_F(DemoUnits, FontRecordMembersAndPointSizes)
 {
     open_main();
