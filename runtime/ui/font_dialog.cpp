@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -35,10 +36,17 @@ bool show_font_dialog(FontChoice& choice)
                              choice.underline, choice.strikeout);
     if (choice.size_pt > 0)
         preset.setPointSize(choice.size_pt);
-    auto* fonts = new QFontDialog(preset, &dlg);
+    // The designed faces are only substitutes here and not in the dialog's
+    // list, and a face without a bold style turns the dialog's choice to
+    // regular: show the face that really draws, and hand back each preset
+    // value that the operator leaves as the dialog first showed it.
+    QFont shown = preset;
+    shown.setFamily(QFontInfo(preset).family());
+    auto* fonts = new QFontDialog(shown, &dlg);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts->setWindowFlags(Qt::Widget);
-    fonts->setCurrentFont(preset);
+    fonts->setCurrentFont(shown);
+    const QFont initial = fonts->currentFont();
     layout->addWidget(fonts);
 
     QColor color = color_from_ref(choice.color);
@@ -68,12 +76,18 @@ bool show_font_dialog(FontChoice& choice)
     if (dlg.exec() != QDialog::Accepted)
         return false;
     const QFont f = fonts->currentFont();
-    choice.face = f.family().toStdString();
-    choice.size_pt = f.pointSize() > 0 ? f.pointSize() : points_from_pixels(f.pixelSize());
-    choice.bold = f.bold();
-    choice.italic = f.italic();
-    choice.underline = f.underline();
-    choice.strikeout = f.strikeOut();
+    if (f.family() != initial.family())
+        choice.face = f.family().toStdString();
+    if (f.pointSize() != initial.pointSize() || f.pixelSize() != initial.pixelSize())
+        choice.size_pt = f.pointSize() > 0 ? f.pointSize() : points_from_pixels(f.pixelSize());
+    if (f.bold() != initial.bold())
+        choice.bold = f.bold();
+    if (f.italic() != initial.italic())
+        choice.italic = f.italic();
+    if (f.underline() != initial.underline())
+        choice.underline = f.underline();
+    if (f.strikeOut() != initial.strikeOut())
+        choice.strikeout = f.strikeOut();
     choice.color = ref_from_color(color);
     return true;
 }

@@ -1,0 +1,185 @@
+// The real modal dialogs, answered by keys and clicks the way a person
+// would, with no scripted backend in between.
+#include "tests/runtime/ui/demo_window.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace demo;
+
+namespace {
+
+// Runs `act` on the modal dialog as soon as it is up. Gives up (closing
+// nothing) after a few seconds so a dialog that never opens fails the test
+// instead of hanging it: the caller's result then shows what happened.
+void when_dialog_up(std::function<void(QWidget*)> act, int tries = 200)
+{
+    QTimer::singleShot(10, qApp, [act = std::move(act), tries]() mutable {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w->isVisible()) {
+            act(w);
+            return;
+        }
+        if (tries > 0)
+            when_dialog_up(std::move(act), tries - 1);
+    });
+}
+
+QPushButton* button_with_text(QWidget* dlg, const QString& text)
+{
+    for (auto* b : dlg->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+class RealDialogs : public DemoTest {
+protected:
+    void SetUp() override
+    {
+        DemoTest::SetUp();
+        rt_set_dialog_backend(nullptr);
+    }
+    void TearDown() override
+    {
+        rt_set_dialog_backend(&dialogs);
+        DemoTest::TearDown();
+    }
+};
+
+TEST_F(RealDialogs, MessageBoxButtonsEscapeAndDefaultTitle)
+{
+    QString title;
+    when_dialog_up([&](QWidget* box) {
+        title = box->windowTitle();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(rt_message_box("确定退出程序吗？", 1), 1);
+    EXPECT_EQ(title, QString::fromUtf8("信息："));
+
+    when_dialog_up([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(rt_message_box("只有确定", 64), 0);
+
+    when_dialog_up([](QWidget* box) {
+        QPushButton* ok = button_with_text(box, QString::fromUtf8("确定"));
+        if (!ok) {
+            ADD_FAILURE() << "no OK button";
+            box->close();
+            return;
+        }
+        ok->click();
+    });
+    EXPECT_EQ(rt_message_box("确定退出程序吗？", 1, std::string("确定退出吗？")), 0);
+
+    when_dialog_up([](QWidget* box) {
+        QPushButton* cancel = button_with_text(box, QString::fromUtf8("取消"));
+        if (!cancel) {
+            ADD_FAILURE() << "no Cancel button";
+            box->close();
+            return;
+        }
+        cancel->click();
+    });
+    EXPECT_EQ(rt_message_box("确定退出程序吗？", 1), 1);
+}
+
+TEST_F(RealDialogs, InputBoxStartsWithTheWholeInitialTextSelected)
+{
+    QString selected;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    when_dialog_up([&](QWidget* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>();
+        if (!edit) {
+            ADD_FAILURE() << "no entry";
+            dlg->close();
+            return;
+        }
+        selected = edit->selectedText();
+        echo = edit->echoMode();
+        // Typing replaces the selection, as it does for a person.
+        QTest::keyClicks(edit, "Lucky 8");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    std::string v = "旧";
+    EXPECT_TRUE(rt_input_box("请输入主标题", "请输入主标题", "购物有奖活动", v, 1));
+    EXPECT_EQ(selected, QString::fromUtf8("购物有奖活动"));
+    EXPECT_EQ(echo, QLineEdit::Normal);
+    EXPECT_EQ(v, "Lucky 8");
+}
+
+TEST_F(RealDialogs, MaskedInputBoxCancelledKeepsTheVariable)
+{
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    when_dialog_up([&](QWidget* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>();
+        if (!edit) {
+            ADD_FAILURE() << "no entry";
+            dlg->close();
+            return;
+        }
+        echo = edit->echoMode();
+        QTest::keyClicks(edit, "secret");
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    std::string v = "旧";
+    // Modes above 4 are taken as 4, the masked entry.
+    EXPECT_FALSE(rt_input_box("请输入密码", "", "", v, 7));
+    EXPECT_EQ(echo, QLineEdit::Password);
+    EXPECT_EQ(v, "旧");
+}
+
+// Accepts the font dialog after `pick` has had its way with the chooser.
+void accept_font_dialog(std::function<void(QFontDialog*)> pick)
+{
+    when_dialog_up([pick = std::move(pick)](QWidget* dlg) {
+        if (auto* chooser = dlg->findChild<QFontDialog*>())
+            pick(chooser);
+        else
+            ADD_FAILURE() << "no font chooser";
+        static_cast<QDialog*>(dlg)->accept();
+    });
+}
+
+TEST_F(RealDialogs, FontDialogKeepsThePresetFaceUnlessAnotherIsPicked)
+{
+    open_main();
+    const UnitRef d = unit("通用对话框_字体");
+    rt_set(d, P_FONT_FACE, std::string("隶书"));
+    rt_set(d, P_FONT_SIZE, 36);
+    rt_set(d, P_FONT_BOLD, true);
+
+    QString shown;
+    accept_font_dialog([&](QFontDialog* chooser) { shown = chooser->currentFont().family(); });
+    ASSERT_TRUE(rt_dialog_open(d));
+    EXPECT_EQ(rt_get_text(d, P_FONT_FACE), "隶书");
+    EXPECT_EQ(rt_get_int(d, P_FONT_SIZE), 36);
+    EXPECT_TRUE(rt_get_bool(d, P_FONT_BOLD));
+
+    // Another face of the list is handed back by its name.
+    QString other;
+    for (const QString& family : QFontDatabase::families())
+        if (family != shown) {
+            other = family;
+            break;
+        }
+    if (other.isEmpty())
+        GTEST_SKIP() << "only one font installed";
+    accept_font_dialog([&](QFontDialog* chooser) {
+        QFont f = chooser->currentFont();
+        f.setFamily(other);
+        chooser->setCurrentFont(f);
+        other = chooser->currentFont().family();
+    });
+    ASSERT_TRUE(rt_dialog_open(d));
+    EXPECT_EQ(rt_get_text(d, P_FONT_FACE), other.toStdString());
+    EXPECT_NE(rt_get_text(d, P_FONT_FACE), "隶书");
+}
+
+} // namespace
