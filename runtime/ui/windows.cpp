@@ -301,9 +301,24 @@ UnitRef rt_unit(int window_id, std::string_view name)
     rt_report_error(RT_ERR_BAD_UNIT, "窗口 " + def->name + " 没有组件 " + std::string(name));
 }
 
+namespace {
+
+// Our own filter already blocks the other windows; telling the toolkit too
+// lets a window manager keep the modal window in front of a full-screen stage
+// that the operator clicks.
+void keep_in_front(const std::shared_ptr<Window>& w)
+{
+    if (w->widget && !w->widget->isVisible())
+        w->widget->setWindowModality(Qt::ApplicationModal);
+}
+
+} // namespace
+
 bool rt_load_window(int window_id, std::optional<UnitRef> parent, bool modal)
 {
     if (auto w = loaded_window(window_id)) {
+        if (modal)
+            keep_in_front(w);
         if (w->want_visible)
             show_window(w);
         if (modal)
@@ -320,6 +335,8 @@ bool rt_load_window(int window_id, std::optional<UnitRef> parent, bool modal)
         w->parent_window = parent->window;
     build_window(w);
     loaded[window_id] = w;
+    if (modal)
+        keep_in_front(w);
 
     w->creating = true;
     raise_event({window_id, 0}, E_CREATED);

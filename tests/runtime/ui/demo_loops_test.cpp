@@ -1,6 +1,9 @@
 // Waiting, nested and modal loops, closing windows, and the dialogs.
 #include "tests/runtime/ui/demo_window.h"
 
+#include <QApplication>
+#include <QWidget>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +114,29 @@ TEST_F(DemoLoops, ModalWindowBlocksItsCallerUntilClosedFromAPostedAction)
     EXPECT_TRUE(rt_get_bool(unit("按钮_确定"), P_DISABLED));
     rt_test_click(unit("图形按钮1"));
     EXPECT_TRUE(logged("click 图形按钮1"));
+}
+
+TEST_F(DemoLoops, ModalWindowIsTheToolkitsModalWindowWhileOpen)
+{
+    // A window manager keeps the toolkit's modal window in front of the stage.
+    open_main();
+    bool modal_in_front = false;
+    state().hooks["modal created"] = [&] {
+        rt_post([&] {
+            const QWidget* modal = QApplication::activeModalWidget();
+            modal_in_front = modal && modal->windowTitle() == QString::fromStdString(
+                rt_get_text(rt_window(ModalWindow), P_TEXT));
+            rt_test_click(rt_unit(ModalWindow, "按钮_关闭"));
+        });
+    };
+    rt_load_window(ModalWindow, std::nullopt, true);
+    EXPECT_TRUE(modal_in_front);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // Loaded without waiting, the same window is an ordinary one.
+    ASSERT_TRUE(rt_load_window(ModalWindow));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    rt_destroy_window(ModalWindow);
+    rt_do_events();
 }
 
 TEST_F(DemoLoops, NestedModalsResumeInnermostFirst)
