@@ -134,9 +134,24 @@ void TransparentLabel::paintEvent(QPaintEvent*)
     const QColor edge = fg.lightness() > 96 ? QColor(0, 0, 0) : QColor(255, 255, 255);
     const int r = std::max(1, pixels_ / 24);
 
+    // A face without a bold of its own is emboldened by the font engine only
+    // in the glyphs it caches; from 64 pixels up text is filled from the
+    // outlines and would show regular, so thicken it as the engine would
+    // (by an em / 24 in each direction).
+    const QFontInfo info(font());
+    const double half = font().bold() && info.pixelSize() >= 64 &&
+                                !QFontDatabase::bold(info.family(), info.styleName())
+                            ? info.pixelSize() / 48.0
+                            : 0.0;
     auto draw_at = [&](QPoint offset, const QColor& c) {
         p.setPen(c);
-        p.drawText(rect().translated(offset), flags, text);
+        if (half == 0.0) {
+            p.drawText(rect().translated(offset), flags, text);
+            return;
+        }
+        for (double dx : {-half, 0.0, half})
+            for (double dy : {-half, 0.0, half})
+                p.drawText(QRectF(rect()).translated(offset + QPointF(dx, dy)), flags, text);
     };
     if (effect_ == 2 || effect_ == 3) {
         QColor shadow = edge;

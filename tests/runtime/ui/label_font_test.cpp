@@ -1,0 +1,47 @@
+// What a transparent label's font looks like on screen: a bold font must
+// show bold at every size, also where the face has no bold of its own.
+#include "tests/runtime/ui/demo_window.h"
+
+#include "runtime/ui/picture.h"
+
+using namespace demo;
+
+namespace {
+
+class LabelFont : public DemoTest {};
+
+// Pixels of the label's snapshot in its text colour (yellow on nothing).
+int ink(UnitRef label)
+{
+    const Picture pic = decode_picture(rt_unit_snapshot(label));
+    if (pic.empty())
+        return -1;
+    const QImage img = pic.frames[0].convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            n += c.alpha() > 128 && c.red() > 128 && c.green() > 128 && c.blue() < 100;
+        }
+    return n;
+}
+
+TEST_F(LabelFont, BoldShowsHeavierAtSmallAndLargeSizes)
+{
+    open_main();
+    const UnitRef title = unit("透明标签1");
+    // 9 points is drawn from the glyph cache; 50 points (the designed
+    // 67-pixel title) and 60 points are drawn as outlines.
+    for (int32_t points : {9, 50, 60}) {
+        SCOPED_TRACE(points);
+        rt_write_unit_property(title, P_LABEL_FONT, 5, points);
+        rt_write_unit_property(title, P_LABEL_FONT, 1, false);
+        const int regular = ink(title);
+        rt_write_unit_property(title, P_LABEL_FONT, 1, true);
+        const int bold = ink(title);
+        ASSERT_GT(regular, 0);
+        EXPECT_GT(bold, regular + regular / 10) << "regular " << regular << ", bold " << bold;
+    }
+}
+
+} // namespace
