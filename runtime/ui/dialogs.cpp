@@ -19,6 +19,16 @@
 
 namespace rtui {
 
+void add_ok_cancel(QDialog& dialog, QBoxLayout* layout)
+{
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QString::fromUtf8("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QString::fromUtf8("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
 namespace {
 
 DialogBackend* backend = nullptr;
@@ -147,12 +157,7 @@ bool show_input_box(const std::string& prompt, const std::string& title, const s
         edit->setEchoMode(QLineEdit::Password);
     edit->selectAll();
     layout->addWidget(edit);
-    auto* buttons = new QDialogButtonBox(&dlg);
-    buttons->addButton(QString::fromUtf8("确定"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QString::fromUtf8("取消"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
+    add_ok_cancel(dlg, layout);
     edit->setFocus();
     if (dlg.exec() != QDialog::Accepted)
         return false;

@@ -9,6 +9,9 @@
 
 #include "runtime/testing.h"
 
+class QDialog;
+class QBoxLayout;
+
 namespace rtui {
 
 // The buttons of a message-box style (its low four bits), as result ids:
@@ -28,5 +31,8 @@ bool show_input_box(const std::string& prompt, const std::string& title, const s
                     std::string& entry);
 bool show_file_dialog(bool save, const std::string& filter, std::string& path);
 bool show_font_dialog(FontChoice& choice);
+
+// The "确定" / "取消" row at the foot of our own dialogs.
+void add_ok_cancel(QDialog& dialog, QBoxLayout* layout);
 
 } // namespace rtui

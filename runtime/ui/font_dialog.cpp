@@ -66,12 +66,7 @@ bool show_font_dialog(FontChoice& choice)
     row->addStretch();
     layout->addLayout(row);
 
-    auto* buttons = new QDialogButtonBox(&dlg);
-    buttons->addButton(QString::fromUtf8("确定"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QString::fromUtf8("取消"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
+    add_ok_cancel(dlg, layout);
 
     if (dlg.exec() != QDialog::Accepted)
         return false;
