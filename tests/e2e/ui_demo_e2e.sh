@@ -4,6 +4,7 @@
 # another window has the focus, and checks a screenshot.
 #   ui_demo_e2e.sh <demo executable> <artifact folder>
 set -uo pipefail
+. "$(dirname "$0")/../support/x_display.sh"
 
 app=$1
 artifacts=${2:-}
@@ -50,17 +51,8 @@ wait_for() {
   return 1
 }
 
-# A display number nobody uses: Xvfb picks it and tells us.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
-pids+=($!)
-exec 3>&-
-start=$SECONDS
-until [ -s "$work/display" ]; do
-  (( SECONDS - start < 15 )) || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb
+pids+=("$xvfb_pid")
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"

@@ -6,6 +6,7 @@
 # move an egg, and leave through the menu.
 #   operator_e2e.sh <program folder> <artifact folder>
 set -uo pipefail
+. "$(dirname "$0")/../support/x_display.sh"
 
 program_dir=$1
 artifacts=$2
@@ -122,17 +123,7 @@ export XDG_RUNTIME_DIR="$work/xdg"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
-exec 5>"$work/display"
-Xvfb -displayfd 5 -noreset -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 5>&-
-start=$SECONDS
-while [ ! -s "$work/display" ]; do
-  [ "$(waited $start)" -gt 15 ] && fail "Xvfb did not start"
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-  sleep 0.2
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb
 
 (cd "$app" && exec ./Quorlan) >"$work/app.log" 2>&1 &
 app_pid=$!
