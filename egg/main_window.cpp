@@ -150,6 +150,10 @@ WindowDef main_window_definition()
     w.units.push_back(file_dialog);
     UnitDef font_dialog = make_unit("通用对话框_字体设置", UnitType::CommonDialog, 8, 8, 40, 24);
     font_dialog.dialog_kind = 2;
+    // Opens first on the main title's own look, so that changing only the
+    // size does not turn a title black.
+    font_dialog.font = FontSpec{"宋体", 67, true};
+    font_dialog.text_color = kYellow;
     w.units.push_back(font_dialog);
 
     // Both menus are hidden: they only ever open as pop-up menus.

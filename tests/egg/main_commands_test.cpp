@@ -215,6 +215,23 @@ TEST_P(TitleCommands, CancelledFontStillStoresTheCurrentOne)
     EXPECT_EQ(rt_get_int(label(), P_HEIGHT), before.size_pt * 18 / 10);
 }
 
+TEST_P(TitleCommands, FontDialogOpensFirstOnTheMainTitlesLookThenOnTheLastChoice)
+{
+    const UnitRef dialog = unit("通用对话框_字体设置");
+    EXPECT_EQ(rt_get_text(dialog, P_FONT_FACE), "宋体");
+    EXPECT_EQ(rt_get_int(dialog, P_FONT_SIZE), 50);
+    EXPECT_TRUE(rt_get_bool(dialog, P_FONT_BOLD));
+    EXPECT_EQ(rt_get_int(dialog, P_FONT_COLOR), 0x0000FFFF);
+    dialogs.font_answers.push_back(FontChoice{0x0000FF00, false, false, false, false, "黑体", 30});
+    choose(GetParam().font_item);
+    choose(GetParam().font_item);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text, "宋体");
+    EXPECT_EQ(dialogs.shown[0].style, 50);
+    EXPECT_EQ(dialogs.shown[1].text, "黑体");
+    EXPECT_EQ(dialogs.shown[1].style, 30);
+}
+
 INSTANTIATE_TEST_SUITE_P(Twins, TitleCommands, ::testing::Values(kMainTitle, kSubtitle),
                          [](const ::testing::TestParamInfo<Twin>& param_info) {
                              return std::string(param_info.param.name);
