@@ -20,18 +20,6 @@ void note(const std::string& line)
     out << line << '\n';
 }
 
-UnitDef make(std::string name, UnitType type, int left, int top, int width, int height)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    return u;
-}
-
 constexpr int kStage = 1;
 constexpr int kPlain = 2;
 
@@ -62,12 +50,12 @@ WindowDef stage()
                  }),
     };
 
-    UnitDef button = make("按钮_记录", UnitType::Button, 100, 100, 200, 60);
+    UnitDef button = make_unit("按钮_记录", UnitType::Button, 100, 100, 200, 60);
     button.caption = "点我";
     button.font = FontSpec{"宋体", 24};
     button.events = {on(E_CLICK, [] { note("click"); })};
 
-    UnitDef title = make("透明标签_拖动", UnitType::TransparentLabel, 400, 100, 300, 80);
+    UnitDef title = make_unit("透明标签_拖动", UnitType::TransparentLabel, 400, 100, 300, 80);
     title.caption = "拖动我";
     title.font = FontSpec{"隶书", 48, true};
     title.text_color = 0x0000FFFF;
@@ -79,19 +67,19 @@ WindowDef stage()
         note("dropped " + std::to_string(rt_get_int(self, P_LEFT)) + "," + std::to_string(rt_get_int(self, P_TOP)));
     })};
 
-    UnitDef box = make("外形框_红", UnitType::ShapeBox, 800, 600, 200, 200);
+    UnitDef box = make_unit("外形框_红", UnitType::ShapeBox, 800, 600, 200, 200);
     box.back_color = 0x000000FF;
     box.border = 0;
 
-    UnitDef target = make("标签_热键", UnitType::Label, 10, 10, 20, 20);
+    UnitDef target = make_unit("标签_热键", UnitType::Label, 10, 10, 20, 20);
     target.flags = 0;
     target.events = {on(E_HOT_KEY, [] { note("hotkey"); })};
 
-    UnitDef ask = make("按钮_提问", UnitType::Button, 100, 200, 200, 60);
+    UnitDef ask = make_unit("按钮_提问", UnitType::Button, 100, 200, 200, 60);
     ask.caption = "提问";
     ask.events = {on(E_CLICK, [] { note("answer " + std::to_string(rt_message_box("继续吗？", 1, "提问"))); })};
 
-    UnitDef input = make("按钮_输入", UnitType::Button, 100, 300, 200, 60);
+    UnitDef input = make_unit("按钮_输入", UnitType::Button, 100, 300, 200, 60);
     input.caption = "输入";
     input.events = {on(E_CLICK, [] {
         std::string value = "旧";
@@ -99,14 +87,14 @@ WindowDef stage()
         note("input " + (ok ? value : std::string("cancelled")));
     })};
 
-    UnitDef menu = make("菜单", UnitType::MenuItem, 0, 0, 0, 0);
+    UnitDef menu = make_unit("菜单", UnitType::MenuItem, 0, 0, 0, 0);
     menu.flags = M_HIDDEN;
-    UnitDef first = make("甲", UnitType::MenuItem, 0, 0, 0, 0);
+    UnitDef first = make_unit("甲", UnitType::MenuItem, 0, 0, 0, 0);
     first.parent = "菜单";
     first.caption = "第一项";
     first.flags = 0;  // for a menu item the unit default 1 would mean hidden
     first.events = {on(E_CLICK, [] { note("menu 甲"); })};
-    UnitDef second = make("乙", UnitType::MenuItem, 0, 0, 0, 0);
+    UnitDef second = make_unit("乙", UnitType::MenuItem, 0, 0, 0, 0);
     second.parent = "菜单";
     second.caption = "第二项";
     second.flags = M_TICKED;

@@ -44,21 +44,9 @@ EventBinding logs_mouse(int event, const std::string& name)
     });
 }
 
-UnitDef make(std::string name, UnitType type, int left, int top, int width, int height)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = type;
-    u.left = left;
-    u.top = top;
-    u.width = width;
-    u.height = height;
-    return u;
-}
-
 UnitDef menu_item(std::string name, std::string parent, int flags = 0)
 {
-    UnitDef u = make(name, UnitType::MenuItem, 0, 0, 0, 0);
+    UnitDef u = make_unit(name, UnitType::MenuItem, 0, 0, 0, 0);
     u.parent = std::move(parent);
     u.flags = flags;
     u.caption = u.name;
@@ -92,24 +80,24 @@ WindowDef main_window()
         logs_mouse(E_RBUTTON_DOWN, "window"),
     };
 
-    UnitDef button = make("按钮_确定", UnitType::Button, 10, 10, 100, 30);
+    UnitDef button = make_unit("按钮_确定", UnitType::Button, 10, 10, 100, 30);
     button.caption = "确定";
     button.flags = F_VISIBLE | F_FOCUS_STOP;
     button.events = {logs(E_CLICK, "click 按钮_确定"), logs_mouse(E_LBUTTON_DOWN, "按钮_确定"),
                      logs_mouse(E_LBUTTON_UP, "按钮_确定")};
 
-    UnitDef image = make("图形按钮1", UnitType::ImageButton, 120, 10, 64, 48);
+    UnitDef image = make_unit("图形按钮1", UnitType::ImageButton, 120, 10, 64, 48);
     image.picture = solid_bmp(64, 48, kRed);
     image.cursor = cursor_file(0, 0);
     image.events = {logs(E_CLICK, "click 图形按钮1")};
 
-    UnitDef edit = make("编辑框1", UnitType::EditBox, 10, 50, 200, 24);
+    UnitDef edit = make_unit("编辑框1", UnitType::EditBox, 10, 50, 200, 24);
     edit.caption = "初始";
 
-    UnitDef label = make("标签1", UnitType::Label, 220, 50, 100, 20);
+    UnitDef label = make_unit("标签1", UnitType::Label, 220, 50, 100, 20);
     label.caption = "标签";
 
-    UnitDef title = make("透明标签1", UnitType::TransparentLabel, 10, 80, 400, 90);
+    UnitDef title = make_unit("透明标签1", UnitType::TransparentLabel, 10, 80, 400, 90);
     title.caption = "某某大卖场";
     title.font = FontSpec{"宋体", 67, true};
     title.text_color = kYellow;
@@ -117,35 +105,35 @@ WindowDef main_window()
     title.events = {logs_mouse(E_LBUTTON_DOWN, "透明标签1"), logs_mouse(E_LBUTTON_UP, "透明标签1"),
                     logs_mouse(E_DOUBLE_CLICK, "透明标签1"), logs_mouse(E_RBUTTON_DOWN, "透明标签1")};
 
-    UnitDef picture = make("图片框1", UnitType::PictureBox, 420, 80, 106, 65);
+    UnitDef picture = make_unit("图片框1", UnitType::PictureBox, 420, 80, 106, 65);
 
-    UnitDef board = make("画板1", UnitType::DrawingBoard, 10, 180, 120, 80);
+    UnitDef board = make_unit("画板1", UnitType::DrawingBoard, 10, 180, 120, 80);
     board.back_color = kWhite;
     board.events = {on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) {
         rt_popup_menu(rt_window(MainWindow), unit("菜单_板"));
         note("popup returned");
     })};
 
-    UnitDef group = make("分组框1", UnitType::GroupBox, 140, 180, 200, 80);
+    UnitDef group = make_unit("分组框1", UnitType::GroupBox, 140, 180, 200, 80);
     group.caption = "分组";
-    UnitDef radio1 = make("单选框1", UnitType::RadioBox, 10, 20, 80, 20);
+    UnitDef radio1 = make_unit("单选框1", UnitType::RadioBox, 10, 20, 80, 20);
     radio1.parent = "分组框1";
     radio1.caption = "一";
     radio1.checked = true;
     radio1.events = {logs(E_CLICK, "click 单选框1")};
-    UnitDef radio2 = make("单选框2", UnitType::RadioBox, 10, 45, 80, 20);
+    UnitDef radio2 = make_unit("单选框2", UnitType::RadioBox, 10, 45, 80, 20);
     radio2.parent = "分组框1";
     radio2.caption = "二";
     radio2.events = {logs(E_CLICK, "click 单选框2")};
-    UnitDef radio3 = make("单选框3", UnitType::RadioBox, 350, 210, 80, 20);
+    UnitDef radio3 = make_unit("单选框3", UnitType::RadioBox, 350, 210, 80, 20);
     radio3.caption = "三";
     radio3.checked = true;
 
-    UnitDef check = make("选择框1", UnitType::CheckBox, 350, 180, 100, 20);
+    UnitDef check = make_unit("选择框1", UnitType::CheckBox, 350, 180, 100, 20);
     check.caption = "选择";
     check.events = {logs(E_CLICK, "click 选择框1")};
 
-    UnitDef shape = make("外形框1", UnitType::ShapeBox, 460, 180, 150, 150);
+    UnitDef shape = make_unit("外形框1", UnitType::ShapeBox, 460, 180, 150, 150);
     shape.border = 1;
     shape.back_color = kWhite;
     shape.events = {on_mouse(E_LBUTTON_DOWN, [](int32_t, int32_t, int32_t) {
@@ -154,25 +142,25 @@ WindowDef main_window()
              std::to_string(rt_get_int(unit("外形框1"), P_TOP)));
     })};
 
-    UnitDef file_dialog = make("通用对话框1", UnitType::CommonDialog, 24, 56, 16, 24);
-    UnitDef font_dialog = make("通用对话框_字体", UnitType::CommonDialog, 8, 8, 40, 24);
+    UnitDef file_dialog = make_unit("通用对话框1", UnitType::CommonDialog, 24, 56, 16, 24);
+    UnitDef font_dialog = make_unit("通用对话框_字体", UnitType::CommonDialog, 8, 8, 40, 24);
     font_dialog.dialog_kind = 2;
     font_dialog.font = FontSpec{"隶书", 16};
     font_dialog.text_color = kBlue;
 
-    UnitDef timer = make("时钟1", UnitType::Timer, 0, 0, 0, 0);
+    UnitDef timer = make_unit("时钟1", UnitType::Timer, 0, 0, 0, 0);
     timer.events = {on(E_TICK, [] {
         ++state().ticks;
         note("tick");
     })};
 
-    UnitDef box = make("动画框1", UnitType::AnimationBox, 0, 270, 300, 200);
+    UnitDef box = make_unit("动画框1", UnitType::AnimationBox, 0, 270, 300, 200);
     box.back_color = kWhite;
-    UnitDef object = make("动画物体1", UnitType::AnimationObject, 0, 0, 100, 60);
+    UnitDef object = make_unit("动画物体1", UnitType::AnimationObject, 0, 0, 100, 60);
     object.flags = 0;
     object.picture = solid_bmp(100, 60, kRed);
 
-    UnitDef hot_key_target = make("标签_热键", UnitType::Label, 600, 10, 20, 20);
+    UnitDef hot_key_target = make_unit("标签_热键", UnitType::Label, 600, 10, 20, 20);
     hot_key_target.flags = 0;
     hot_key_target.events = {logs(E_HOT_KEY, "hot key")};
 
@@ -193,7 +181,7 @@ WindowDef modal_window()
     d.width = 200;
     d.height = 100;
     d.events = {logs(E_CREATED, "modal created")};
-    UnitDef close = make("按钮_关闭", UnitType::Button, 10, 10, 80, 30);
+    UnitDef close = make_unit("按钮_关闭", UnitType::Button, 10, 10, 80, 30);
     close.caption = "关闭";
     close.events = {on(E_CLICK, [] {
         rt_destroy_window(ModalWindow);
@@ -216,7 +204,7 @@ WindowDef child_window()
             rt_set(rt_window(ChildWindow), P_VISIBLE, false);
         note("child created");
     })};
-    UnitDef b = make("按钮1", UnitType::Button, 10, 10, 80, 30);
+    UnitDef b = make_unit("按钮1", UnitType::Button, 10, 10, 80, 30);
     b.events = {logs(E_CLICK, "click 子窗口.按钮1")};
     d.units = {b};
     return d;
