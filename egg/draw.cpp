@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/draw.h"
+#include "common/tally.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
@@ -26,14 +27,6 @@ const std::string kEmptyPoolText =
     "————————————————————————————"
     "\r\n\r\n"
     "2．如果是按奖品数量方式正在抽奖  应该是奖品数量已抽取完毕，清空抽奖结果后可以再重新抽奖  ";
-
-void record_win(int32_t grade)
-{
-    const std::string path = rt_get_run_dir() + "\\jieguo.a";
-    const std::string key = "j" + std::to_string(grade);
-    const double wins = rt_to_number(rt_read_config(path, "zjjg", key)) + 1.0;
-    rt_write_config(path, "zjjg", key, rt_to_text(wins));
-}
 
 } // namespace
 

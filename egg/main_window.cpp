@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/draw.h"
+#include "common/ui/window_mode.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
@@ -84,12 +85,6 @@ void apply_title_font(const char* label, const char* face_key, const char* size_
     rt_write_unit_property(u, P_LABEL_FONT, 6, setting(face_key, "yanse"));
     rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(setting(size_key, "yanse")));
     rt_set(u, P_LABEL_COLOR, stored_int(color));
-}
-
-void tick_window_mode(bool full_screen)
-{
-    rt_set(main_unit("窗口"), P_MENU_CHECKED, !full_screen);
-    rt_set(main_unit("全屏"), P_MENU_CHECKED, full_screen);
 }
 
 } // namespace
@@ -248,27 +243,8 @@ void on_main_window_created()
     apply_egg_positions();
 }
 
-void set_full_screen()
-{
-    const UnitRef window = rt_window(MainWindow);
-    rt_set(window, P_WINDOW_BORDER, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
-    tick_window_mode(true);
-    rt_write_config(settings_path(), "zbt", "界面大小", "全屏");
-}
-
-void set_windowed()
-{
-    const UnitRef window = rt_window(MainWindow);
-    rt_set(window, P_WINDOW_BORDER, int32_t{1});
-    rt_set(window, P_WIDTH, rt_screen_width() - 20);
-    rt_set(window, P_HEIGHT, rt_screen_height() - 20);
-    tick_window_mode(false);
-    rt_write_config(settings_path(), "zbt", "界面大小", "窗口");
-}
+void set_full_screen() { ::set_full_screen(MainWindow); }
+void set_windowed() { ::set_windowed(MainWindow); }
 
 void show_egg_count()
 {

@@ -17,3 +17,11 @@ int32_t SetWindowLongA(int64_t window, int32_t index, int32_t value);
 // (0x00BBGGRR) become see-through and let the mouse through; the cut follows
 // what the window shows. False for an unknown or non-layered window.
 bool SetLayeredWindowAttributes(int64_t window, uint32_t color_key, uint8_t alpha, uint32_t flags);
+
+// A window's outer rectangle in screen pixels: frame and caption included
+// for a top-level window, the widget's own area for a child window.
+struct RECT {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+// False (and the record untouched) for a handle we do not know.
+bool GetWindowRect(int64_t window, RECT* rect);

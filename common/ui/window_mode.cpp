@@ -1,0 +1,37 @@
+#include "common/ui/window_mode.h"
+
+#include "runtime/files.h"
+#include "runtime/ini.h"
+#include "runtime/ui.h"
+
+namespace {
+
+void tick_window_mode(int main_window, bool full_screen)
+{
+    rt_set(rt_unit(main_window, "窗口"), P_MENU_CHECKED, !full_screen);
+    rt_set(rt_unit(main_window, "全屏"), P_MENU_CHECKED, full_screen);
+}
+
+} // namespace
+
+void set_full_screen(int main_window)
+{
+    const UnitRef window = rt_window(main_window);
+    rt_set(window, P_WINDOW_BORDER, int32_t{0});
+    rt_set(window, P_TOP, int32_t{0});
+    rt_set(window, P_LEFT, int32_t{0});
+    rt_set(window, P_WIDTH, rt_screen_width());
+    rt_set(window, P_HEIGHT, rt_screen_height());
+    tick_window_mode(main_window, true);
+    rt_write_config(rt_get_run_dir() + "/config.a", "zbt", "界面大小", "全屏");
+}
+
+void set_windowed(int main_window)
+{
+    const UnitRef window = rt_window(main_window);
+    rt_set(window, P_WINDOW_BORDER, int32_t{1});
+    rt_set(window, P_WIDTH, rt_screen_width() - 20);
+    rt_set(window, P_HEIGHT, rt_screen_height() - 20);
+    tick_window_mode(main_window, false);
+    rt_write_config(rt_get_run_dir() + "/config.a", "zbt", "界面大小", "窗口");
+}
