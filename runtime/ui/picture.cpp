@@ -48,8 +48,12 @@ Picture still(QImage image) {
 
 Picture decode_picture(const Bytes& data, QSize fit) {
     switch (sniff(data)) {
-    case Kind::Jpeg:
-        return still(decode_jpeg(data.data(), data.size(), fit));
+    case Kind::Jpeg: {
+        bool reduced = false;
+        Picture picture = still(decode_jpeg(data.data(), data.size(), fit, &reduced));
+        picture.reduced = reduced && !picture.empty();
+        return picture;
+    }
     case Kind::Png:
         return still(decode_png(data.data(), data.size()));
     case Kind::Gif:

@@ -13,6 +13,7 @@
 struct Picture {
     std::vector<QImage> frames;  // ARGB32 premultiplied; one frame unless animated
     std::vector<int> delays_ms;  // per frame (animated GIF), same length as frames
+    bool reduced = false;        // decoded below the file's own size, for a smaller box
     bool empty() const { return frames.empty(); }
     bool animated() const { return frames.size() > 1; }
     QSize size() const { return frames.empty() ? QSize() : frames.front().size(); }

@@ -26,7 +26,9 @@ inline bool size_allowed(int64_t width, int64_t height) {
 }
 
 // All return ARGB32 premultiplied images.
-QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit);
+// `reduced` (when given) tells whether the DCT scaling made the picture
+// smaller than the file's own size.
+QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit, bool* reduced = nullptr);
 QImage decode_png(const uint8_t* data, size_t size);
 Picture decode_gif(const uint8_t* data, size_t size);
 QImage decode_bmp(const uint8_t* data, size_t size);

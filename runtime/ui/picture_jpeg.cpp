@@ -87,7 +87,7 @@ void cmyk_to_argb(const uint8_t* in, uint32_t* out, unsigned width, bool inverte
     }
 }
 
-bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit) {
+bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduced) {
     j_decompress_ptr cinfo = &job.cinfo;
     cinfo->err = jpeg_std_error(&job.error.mgr);
     job.error.mgr.error_exit = fail;
@@ -143,6 +143,7 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit) {
     jpeg_calc_output_dimensions(cinfo);
     if (!size_allowed(cinfo->output_width, cinfo->output_height))
         return false;
+    reduced = cinfo->output_width < cinfo->image_width || cinfo->output_height < cinfo->image_height;
 
     jpeg_start_decompress(cinfo);
     const unsigned width = cinfo->output_width;
@@ -170,9 +171,12 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit) {
 
 } // namespace
 
-QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit) {
+QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit, bool* reduced) {
     JpegJob job;
-    const bool ok = run(job, data, size, fit);
+    bool smaller = false;
+    const bool ok = run(job, data, size, fit, smaller);
+    if (reduced)
+        *reduced = ok && smaller;
     jpeg_destroy_decompress(&job.cinfo);
     return ok ? job.image : QImage();
 }

@@ -28,8 +28,12 @@ public:
     PictureSlot(const PictureSlot&) = delete;
     PictureSlot& operator=(const PictureSlot&) = delete;
 
-    // An empty or undecodable byte set clears the picture.
+    // An empty or undecodable byte set clears the picture. `fit` is the box
+    // the picture is shown in; see decode_picture.
     void set(const Bytes& data, QSize fit = QSize());
+    // The box is now `box`: a picture decoded smaller for a smaller box is
+    // decoded again, so that it stays sharp.
+    void fit_to(QSize box);
     const Bytes& bytes() const { return bytes_; }
     bool empty() const { return picture_.empty(); }
     QSize natural_size() const { return picture_.size(); }
@@ -43,6 +47,7 @@ private:
     QWidget* owner_;
     Bytes bytes_;
     Picture picture_;
+    QSize fit_;
     size_t frame_ = 0;
     QTimer timer_;
     QImage cache_;
@@ -96,6 +101,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     PictureSlot picture_;
@@ -111,6 +117,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     PictureSlot picture_;

@@ -1,8 +1,11 @@
 #include "runtime/ui/widgets.h"
 
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
+#include <cstring>
+#include <list>
 
 namespace rtui {
 
@@ -10,6 +13,82 @@ namespace {
 // Browsers treat tiny GIF delays as 100 ms; so do we, or such a GIF would
 // spin the event loop.
 int frame_delay(int ms) { return ms < 20 ? 100 : ms; }
+
+// About four full screens: above it a scaled copy is not worth its memory.
+constexpr int64_t kMaxScaledPixels = int64_t(32) << 20;
+
+// A decode of a picture is good for a box when it was not made smaller
+// than the file, or is still at least as large as the box.
+bool serves(const Picture& picture, QSize fit)
+{
+    if (!picture.reduced)
+        return true;
+    return fit.isValid() && picture.size().width() >= fit.width() && picture.size().height() >= fit.height();
+}
+
+// Recently decoded pictures by content, shared by all picture units. The
+// wheel's highlight reads the same few prize pictures from disk at every
+// step and hands them from box to box; equal bytes are not decoded again.
+class DecodedPictures {
+public:
+    static DecodedPictures& instance()
+    {
+        static auto* cache = new DecodedPictures;
+        return *cache;
+    }
+
+    Picture get(const Bytes& data, QSize fit)
+    {
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->bytes.size() != data.size() || std::memcmp(it->bytes.data(), data.data(), data.size()) != 0)
+                continue;
+            if (serves(it->picture, fit)) {
+                entries_.splice(entries_.begin(), entries_, it);
+                return entries_.front().picture;
+            }
+            drop(it);
+            break;
+        }
+        Picture picture = decode_picture(data, fit);
+        const size_t cost = cost_of(data, picture);
+        if (cost <= kMaxEntryBytes) {
+            entries_.push_front(Entry{data, picture, cost});
+            held_ += cost;
+            while (entries_.size() > kMaxEntries || held_ > kMaxBytes)
+                drop(std::prev(entries_.end()));
+        }
+        return picture;
+    }
+
+private:
+    struct Entry {
+        Bytes bytes;
+        Picture picture;
+        size_t cost;
+    };
+
+    static constexpr size_t kMaxEntries = 32;
+    static constexpr size_t kMaxBytes = size_t(160) << 20;
+    static constexpr size_t kMaxEntryBytes = size_t(40) << 20;
+
+    static size_t cost_of(const Bytes& data, const Picture& picture)
+    {
+        size_t cost = data.size();
+        for (const QImage& frame : picture.frames)
+            cost += size_t(frame.sizeInBytes());
+        return cost;
+    }
+
+    void drop(std::list<Entry>::iterator it)
+    {
+        held_ -= it->cost;
+        entries_.erase(it);
+    }
+
+    std::list<Entry> entries_; // most recently used first
+    size_t held_ = 0;
+};
+
 } // namespace
 
 PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
@@ -22,11 +101,23 @@ void PictureSlot::set(const Bytes& data, QSize fit)
 {
     timer_.stop();
     bytes_ = data;
-    picture_ = data.empty() ? Picture() : decode_picture(data, fit);
+    fit_ = fit;
+    picture_ = data.empty() ? Picture() : DecodedPictures::instance().get(data, fit);
     frame_ = 0;
     cache_ = QImage();
     if (picture_.animated())
         timer_.start(frame_delay(picture_.delays_ms.empty() ? 100 : picture_.delays_ms[0]));
+    owner_->update();
+}
+
+void PictureSlot::fit_to(QSize box)
+{
+    if (!box.isValid() || serves(picture_, box))
+        return;
+    fit_ = box;
+    picture_ = DecodedPictures::instance().get(bytes_, box);
+    frame_ = 0;
+    cache_ = QImage();
     owner_->update();
 }
 
@@ -122,10 +213,23 @@ void PictureBox::paintEvent(QPaintEvent*)
     }
     if (picture_.empty() || inner.isEmpty())
         return;
-    const QImage img = picture_.scaled(inner.size(), Qt::KeepAspectRatio);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(inner.x() + (inner.width() - img.width()) / 2, inner.y() + (inner.height() - img.height()) / 2,
-                img);
+    const QSize fitted = picture_.natural_size().scaled(inner.size(), Qt::KeepAspectRatio);
+    const QRect target(inner.x() + (inner.width() - fitted.width()) / 2,
+                       inner.y() + (inner.height() - fitted.height()) / 2, fitted.width(), fitted.height());
+    // A box sized far beyond any screen would need a scaled copy larger than
+    // memory; the painter then scales only the part that shows.
+    if (int64_t(fitted.width()) * fitted.height() > kMaxScaledPixels) {
+        p.drawImage(QRectF(target), picture_.frame());
+        return;
+    }
+    p.drawImage(target.topLeft(), picture_.scaled(inner.size(), Qt::KeepAspectRatio));
+}
+
+void PictureBox::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    picture_.fit_to(e->size());
 }
 
 // ---------------------------------------------------------------------------
@@ -146,6 +250,12 @@ void DrawingBoard::paintEvent(QPaintEvent*)
     if (img.hasAlphaChannel())
         p.fillRect(rect(), back_);
     p.drawImage(0, 0, img);
+}
+
+void DrawingBoard::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    picture_.fit_to(e->size());
 }
 
 } // namespace rtui
