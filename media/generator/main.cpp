@@ -8,6 +8,7 @@
 #include "hammer.h"
 #include "quantize.h"
 #include "sound.h"
+#include "wheel_media.h"
 
 #include <cmath>
 #include <cstdio>
@@ -111,6 +112,8 @@ int main(int argc, char** argv)
 
         write_file(out / "wav" / "zaxia.mp3", gen::encode_mp3(gen::synth_hammer_strike()));
         write_file(out / "wav" / "中奖音乐.mp3", gen::encode_mp3(gen::synth_fanfare()));
+
+        gen::write_wheel_media(out);
 
         const std::string src = embedded_source(eggs, smash, cursor);
         write_file(out / "egg_media_data.cpp", Bytes(src.begin(), src.end()));
