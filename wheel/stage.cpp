@@ -1,0 +1,190 @@
+// The wheel's look: zoom, the round cut of the frame, the four faces and the
+// other-settings panel.
+
+#include <array>
+#include <string>
+
+#include "media/wheel_media.h"
+#include "platform/gdi32.h"
+#include "platform/user32.h"
+#include "runtime/convert.h"
+#include "runtime/ini.h"
+#include "runtime/ui.h"
+#include "wheel/wheel.h"
+
+namespace wheel {
+
+float zoom_factor = 1.0f;
+
+namespace {
+
+constexpr float kZoomStep = 1.1f;
+constexpr uint32_t kNcLButtonDown = 161;
+constexpr int32_t kHitCaption = 2;
+constexpr int32_t kFocusInterval = 200;
+
+const std::array<const char*, 4> kStyleItems{"样式一", "样式二", "样式三", "样式四"};
+
+UnitRef slot(int k) { return main_unit("图片框" + std::to_string(k)); }
+
+int32_t scaled(int32_t v) { return rt_to_int(static_cast<double>(v) * static_cast<double>(zoom_factor)); }
+
+void scale(UnitRef u, int property) { rt_set(u, property, scaled(rt_get_int(u, property))); }
+
+void scale_font(UnitRef label)
+{
+    const RtValue size = rt_read_unit_property(label, P_LABEL_FONT, 5);
+    if (const auto* points = std::get_if<int32_t>(&size))
+        rt_write_unit_property(label, P_LABEL_FONT, 5, scaled(*points));
+}
+
+void write_setting(const char* key, const std::string& value) { rt_write_config(settings_path(), "zbt", key, value); }
+
+int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
+
+} // namespace
+
+void zoom_step()
+{
+    zoom_factor = kZoomStep;
+    scale_layout();
+    zoom_factor = 1.0f;
+}
+
+void scale_layout()
+{
+    const UnitRef frame = main_unit("外形框1");
+    const UnitRef face = main_unit("图片框_背景");
+    const UnitRef start = main_unit("透明标签_开始");
+    const UnitRef stop = main_unit("透明标签_结束");
+    for (UnitRef u : {frame, face}) {
+        scale(u, P_WIDTH);
+        scale(u, P_HEIGHT);
+    }
+    for (UnitRef u : {start, stop})
+        for (int property : {P_WIDTH, P_HEIGHT, P_LEFT, P_TOP})
+            scale(u, property);
+    scale_font(start);
+    scale_font(stop);
+    for (int k = 1; k <= 8; ++k) {
+        scale(slot(k), P_WIDTH);
+        scale(slot(k), P_HEIGHT);
+    }
+    for (int k = 1; k <= 8; ++k) {
+        scale(slot(k), P_LEFT);
+        scale(slot(k), P_TOP);
+    }
+}
+
+// Past the screen's height the wheel no longer shows whole, and every
+// further step only costs time at start-up and on saving; 8 steps (1069
+// pixels) still fit a 1080-line screen.
+int32_t zoom_steps_allowed(int32_t asked)
+{
+    const UnitRef frame = main_unit("外形框1");
+    int32_t side = std::max(rt_get_int(frame, P_WIDTH), rt_get_int(frame, P_HEIGHT));
+    const int32_t limit = rt_screen_height();
+    int32_t steps = 0;
+    while (steps < asked) {
+        side = rt_to_int(static_cast<double>(side) * static_cast<double>(kZoomStep));
+        if (side > limit)
+            break;
+        ++steps;
+    }
+    return steps;
+}
+
+void make_round_region(int64_t window, int32_t ellipse)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const int32_t width = r.right - r.left;
+    const int32_t height = r.bottom - r.top;
+    const int64_t region = CreateRoundRectRgn(0, 0, width + 1, height + 1, ellipse, ellipse);
+    // A window that takes the region owns it; one that cannot must not leak it.
+    if (!SetWindowRgn(window, region, true))
+        DeleteObject(region);
+}
+
+void tick_wheel_style(int k)
+{
+    for (int n = 1; n <= 4; ++n)
+        rt_set(main_unit(kStyleItems[static_cast<size_t>(n - 1)]), P_MENU_CHECKED, n == k);
+}
+
+void set_wheel_style(int k)
+{
+    tick_wheel_style(k);
+    rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(k));
+    write_setting("样式", "zp" + std::to_string(k));
+}
+
+void open_other_settings()
+{
+    const UnitRef panel = main_unit("外形框2");
+    rt_set(panel, P_VISIBLE, true);
+    rt_set_z_order(panel, 0);
+    rt_set(main_unit("时钟2"), P_TIMER_INTERVAL, int32_t{0});
+}
+
+void close_other_settings()
+{
+    rt_set(main_unit("外形框2"), P_VISIBLE, false);
+    rt_set(main_unit("时钟2"), P_TIMER_INTERVAL, kFocusInterval);
+}
+
+void drag_other_settings() { rt_send_message(main_unit("外形框2"), kNcLButtonDown, kHitCaption, 0); }
+
+void apply_other_settings()
+{
+    const UnitRef result = main_unit("图片框a_结果");
+    const std::string height = rt_get_text(main_unit("编辑框_奖品图片高"), P_TEXT);
+    write_setting("奖品图片高", height);
+    rt_set(result, P_HEIGHT, rt_to_int(rt_to_number(height)));
+    const std::string width = rt_get_text(main_unit("编辑框_奖品图片宽"), P_TEXT);
+    write_setting("奖品图片宽", width);
+    rt_set(result, P_WIDTH, rt_to_int(rt_to_number(width)));
+    write_setting("滚动速度", rt_get_text(main_unit("编辑框_滚动速度"), P_TEXT));
+    write_setting("禁用特效", rt_to_text(rt_get_bool(main_unit("选择框_禁用特效"), P_CHECKED)));
+    write_setting("自动停止", rt_get_text(main_unit("编辑框_自动停止"), P_TEXT));
+    close_other_settings();
+    write_setting("计次", rt_get_text(main_unit("编辑框_转盘大小"), P_TEXT));
+
+    const UnitRef frame = main_unit("外形框1");
+    const UnitRef face = main_unit("图片框_背景");
+    const UnitRef start = main_unit("透明标签_开始");
+    const UnitRef stop = main_unit("透明标签_结束");
+    for (UnitRef u : {frame, face}) {
+        rt_set(u, P_WIDTH, int32_t{500});
+        rt_set(u, P_HEIGHT, int32_t{500});
+    }
+    constexpr std::array<std::array<int32_t, 2>, 8> ring{{
+        {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
+    }};
+    for (int k = 1; k <= 8; ++k) {
+        rt_set(slot(k), P_LEFT, ring[static_cast<size_t>(k - 1)][0]);
+        rt_set(slot(k), P_TOP, ring[static_cast<size_t>(k - 1)][1]);
+    }
+    for (UnitRef u : {start, stop}) {
+        rt_set(u, P_LEFT, int32_t{205});
+        rt_set(u, P_TOP, int32_t{192});
+    }
+    rt_write_unit_property(stop, P_LABEL_FONT, 5, int32_t{30});
+    rt_write_unit_property(start, P_LABEL_FONT, 5, int32_t{30});
+    for (int k = 1; k <= 8; ++k)
+        rt_set(slot(k), P_WIDTH, int32_t{106});
+    for (int k = 1; k <= 8; ++k)
+        rt_set(slot(k), P_HEIGHT, int32_t{65});
+    for (UnitRef u : {start, stop})
+        rt_set(u, P_WIDTH, int32_t{96});
+    for (UnitRef u : {start, stop})
+        rt_set(u, P_HEIGHT, int32_t{112});
+
+    const int32_t steps = zoom_steps_allowed(number_in("编辑框_转盘大小"));
+    for (int32_t i = 0; i < steps; ++i)
+        zoom_step();
+
+    make_round_region(rt_get_window_handle(frame), 1000);
+}
+
+} // namespace wheel

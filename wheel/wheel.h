@@ -1,0 +1,80 @@
+#pragma once
+// The prize-wheel draw program: its windows, the stage and the spin engine,
+// and the routines that more than one window calls.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/types.h"
+#include "runtime/ui.h"
+
+namespace wheel {
+
+enum WindowId : int {
+    MainWindow = 1,
+    PrizeSettingsWindow = 2,
+    ResultsWindow = 3,
+    PasswordWindow = 4,
+    EffectWindow = 5,
+};
+
+// The settings-password key text of this program.
+inline constexpr const char* kPasswordKey = "tolvenra";
+
+// Registers every window definition of the program.
+void define_windows();
+
+// Window definitions (data).
+WindowDef main_window_definition();
+WindowDef effect_window_definition();
+
+// Main window: start-up.
+void on_main_window_created();
+void set_full_screen();
+void set_windowed();
+void show_context_menu();
+
+// The stage: zoom, round frame, wheel faces and the other-settings panel.
+extern float zoom_factor;
+void zoom_step();
+void scale_layout();
+// How many of `asked` zoom steps start-up and saving take: as many as keep
+// the wheel's side within the screen's height.
+int32_t zoom_steps_allowed(int32_t asked);
+void make_round_region(int64_t window, int32_t ellipse);
+void set_wheel_style(int k);
+// Ticks style item k of 样式一..样式四 and unticks the other three.
+void tick_wheel_style(int k);
+void open_other_settings();
+void close_other_settings();
+void drag_other_settings();
+void apply_other_settings();
+
+// The spin engine.
+extern int32_t draw_running;
+extern int32_t spin_countdown;
+extern int32_t highlight_pos;
+extern Bytes saved_picture;
+extern std::vector<UnitRef> prize_slots;
+void toggle_draw();
+void reset_highlight();
+void on_spin_timer();
+void on_start_label_down();
+void on_stop_label_down();
+void on_auto_stop_tick();
+void arm_forced_result();
+void keep_start_focus();
+
+// The message of a press that finds no prize to draw.
+extern const std::string kEmptyPoolText;
+inline constexpr const char* kMessageTitle = "转盘抽奖信息提示";
+
+// Paths in the program folder, built the way the handlers write them.
+std::string settings_path(); // run dir + "/config.a"
+std::string results_path();  // run dir + "/jieguo.a"
+
+// A unit of the main window by its designed name.
+UnitRef main_unit(std::string_view name);
+
+} // namespace wheel

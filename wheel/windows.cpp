@@ -1,0 +1,20 @@
+// The program's windows, registered once before the start window loads.
+
+#include "runtime/files.h"
+#include "runtime/ui.h"
+#include "wheel/wheel.h"
+
+namespace wheel {
+
+void define_windows()
+{
+    rt_define_window(main_window_definition());
+    rt_define_window(effect_window_definition());
+}
+
+std::string settings_path() { return rt_get_run_dir() + "/config.a"; }
+std::string results_path() { return rt_get_run_dir() + "/jieguo.a"; }
+
+UnitRef main_unit(std::string_view name) { return rt_unit(MainWindow, name); }
+
+} // namespace wheel
