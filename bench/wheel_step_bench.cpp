@@ -1,0 +1,135 @@
+// One step of the wheel's highlight with eight 12-megapixel prize pictures
+// (4000 x 3000 camera-like JPEGs of about 3 MB): the step reads the picture
+// it leaves behind from disk, as the program must, and moves pictures
+// between the ring and the result box. "Painted" adds the repaint that the
+// step causes, on the offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "runtime/files.h"
+#include "runtime/ini.h"
+#include "runtime/ui.h"
+#include "runtime/ui/sound.h"
+#include "wheel/wheel.h"
+
+namespace {
+
+constexpr int kWidth = 4000, kHeight = 3000;
+
+// A photograph's worth of detail: smooth light, edges and fine grain, so
+// the file is as large and as slow to decode as a camera's.
+Bytes camera_picture(int grade)
+{
+    std::vector<uint8_t> row(size_t(kWidth) * 3);
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = kWidth;
+    cinfo.image_height = kHeight;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    uint32_t noise = 2463534242u + uint32_t(grade);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < kWidth; ++x) {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            const double light = 0.5 + 0.35 * std::sin(x * 0.0021 * grade + y * 0.0013);
+            const bool edge = ((x / 97 + y / 61 + grade) % 5) == 0;
+            for (int c = 0; c < 3; ++c) {
+                const double v = light * (edge ? 0.6 : 1.0) * (0.7 + 0.1 * c) * 255 + int(noise >> (8 * c) & 31) - 16;
+                row[size_t(x) * 3 + size_t(c)] = uint8_t(std::lround(std::fmin(255, std::fmax(0, v))));
+            }
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+// The wheel spinning in a scratch program folder, set up once.
+class SpinningWheel {
+public:
+    static SpinningWheel& instance()
+    {
+        static SpinningWheel* wheel = new SpinningWheel;
+        return *wheel;
+    }
+    size_t picture_bytes = 0;
+
+private:
+    SpinningWheel()
+    {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "prizedraw_bench";
+        static char* argv[] = {name, nullptr};
+        rt_init(argc, argv);
+        sound::force_silent_output(true);
+
+        std::string pattern = (std::filesystem::temp_directory_path() / "prizedraw-wheel-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        rt_set_run_dir(pattern);
+        std::filesystem::create_directory(pattern + "/奖品图片");
+        for (int grade = 1; grade <= 8; ++grade) {
+            const Bytes picture = camera_picture(grade);
+            picture_bytes = picture.size();
+            rt_write_file(pattern + "/奖品图片/" + std::to_string(grade) + ".jpg", picture);
+        }
+        rt_write_config(pattern + "/config.a", "zbt", "一", "5");
+        // The step timer never fires by itself: every step is the benchmark's.
+        rt_write_config(pattern + "/config.a", "zbt", "滚动速度", "600000");
+        rt_write_config(pattern + "/config.a", "zbt", "背景音乐", "假");
+        wheel::define_windows();
+        rt_load_window(wheel::MainWindow);
+        wheel::toggle_draw();
+        rt_do_events();
+    }
+};
+
+void step(benchmark::State& state, bool painted)
+{
+    SpinningWheel& wheel = SpinningWheel::instance();
+    // One pass round the ring first: what a spin of any length repeats.
+    for (int i = 0; i < 8; ++i) {
+        wheel::on_spin_timer();
+        rt_do_events();
+    }
+    for (auto _ : state) {
+        wheel::spin_countdown = 100000;
+        wheel::on_spin_timer();
+        if (painted)
+            rt_do_events();
+    }
+    state.counters["picture_MB"] = double(wheel.picture_bytes) / 1e6;
+}
+
+void BM_WheelStep(benchmark::State& state) { step(state, false); }
+void BM_WheelStepPainted(benchmark::State& state) { step(state, true); }
+
+BENCHMARK(BM_WheelStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WheelStepPainted)->Unit(benchmark::kMillisecond);
+
+} // namespace
