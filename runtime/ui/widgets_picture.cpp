@@ -197,7 +197,7 @@ void PictureBox::paintEvent(QPaintEvent*)
     } else if (border_ >= 2) {
         // The raised frame marks the lit slot of the wheel, so it is drawn
         // wide enough to read from the back of a hall.
-        const int w = std::max(3, std::min(width(), height()) / 20);
+        const int w = std::max(4, std::min(width(), height()) / 12);
         const QColor light(255, 255, 255), dark(64, 64, 64), mid(192, 192, 192);
         p.fillRect(rect(), mid);
         for (int i = 0; i < w; ++i) {
