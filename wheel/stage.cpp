@@ -1,6 +1,7 @@
 // The wheel's look: zoom, the round cut of the frame, the four faces and the
 // other-settings panel.
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -76,14 +77,14 @@ void scale_layout()
     }
 }
 
-// Past the screen's height the wheel no longer shows whole, and every
-// further step only costs time at start-up and on saving; 8 steps (1069
-// pixels) still fit a 1080-line screen.
+// A wheel larger than the screen's shorter side can no longer be shown
+// whole, and every further step only costs time at start-up and on saving;
+// 8 steps (1069 pixels) still fit a 1920 x 1080 screen.
 int32_t zoom_steps_allowed(int32_t asked)
 {
     const UnitRef frame = main_unit("外形框1");
     int32_t side = std::max(rt_get_int(frame, P_WIDTH), rt_get_int(frame, P_HEIGHT));
-    const int32_t limit = rt_screen_height();
+    const int32_t limit = std::min(rt_screen_width(), rt_screen_height());
     int32_t steps = 0;
     while (steps < asked) {
         side = rt_to_int(static_cast<double>(side) * static_cast<double>(kZoomStep));

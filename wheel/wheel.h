@@ -40,7 +40,7 @@ extern float zoom_factor;
 void zoom_step();
 void scale_layout();
 // How many of `asked` zoom steps start-up and saving take: as many as keep
-// the wheel's side within the screen's height.
+// the wheel's side within the screen's shorter side.
 int32_t zoom_steps_allowed(int32_t asked);
 void make_round_region(int64_t window, int32_t ellipse);
 void set_wheel_style(int k);
