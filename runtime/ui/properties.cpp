@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -110,14 +111,17 @@ bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtV
     const bool is_window = u.id == 0;
     switch (prop) {
     case P_LEFT:
-    case P_TOP:
-        if (widget) {
-            const int n = as_int(v);
+    case P_TOP: {
+        // The toolkit keeps the right and bottom edges in ints as well: a place
+        // near the integer limits (a stored "1e30") would overflow them. No
+        // screen reaches this far.
+        const int n = std::clamp(as_int(v), -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (widget)
             widget->move(prop == P_LEFT ? n : widget->x(), prop == P_TOP ? n : widget->y());
-        } else {
-            u.geometry.moveTo(prop == P_LEFT ? as_int(v) : u.geometry.x(), prop == P_TOP ? as_int(v) : u.geometry.y());
-        }
+        else
+            u.geometry.moveTo(prop == P_LEFT ? n : u.geometry.x(), prop == P_TOP ? n : u.geometry.y());
         return true;
+    }
     case P_WIDTH:
     case P_HEIGHT: {
         const int n = std::max(0, as_int(v));
