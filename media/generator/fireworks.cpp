@@ -171,9 +171,11 @@ void Show::make_shapes() {
     {
         ShapeBuilder s;
         const uint32_t f = s.add_fill(Fill::linear(0, 0, tw(-kStreakLength), 0, {{0, grey(238)}, {255, grey(kRimGrey)}}));
-        s.polygon({{tw(0.5), tw(-1.8)}, {tw(-kStreakLength * 0.4), tw(-1.1)}, {tw(-kStreakLength * 0.9), tw(-0.45)},
-                   {tw(-kStreakLength), 0}, {tw(-kStreakLength * 0.9), tw(0.45)}, {tw(-kStreakLength * 0.4), tw(1.1)},
-                   {tw(0.5), tw(1.8)}},
+        // Its tail stays wide enough to cover whole pixels: a hairline would
+        // be all edge, and edges blend towards black.
+        s.polygon({{tw(0.5), tw(-1.9)}, {tw(-kStreakLength * 0.5), tw(-1.25)}, {tw(-kStreakLength * 0.95), tw(-0.8)},
+                   {tw(-kStreakLength), tw(-0.4)}, {tw(-kStreakLength), tw(0.4)}, {tw(-kStreakLength * 0.95), tw(0.8)},
+                   {tw(-kStreakLength * 0.5), tw(1.25)}, {tw(0.5), tw(1.9)}},
                   f);
         streak_ = next_id();
         const Bytes t = s.define(streak_);
@@ -235,7 +237,7 @@ uint16_t Show::ray(const RayKind& k) {
         // Frame 0 shows the sparks already a little way out.
         const double u = (f + 0.5) / (frames - 0.5);
         const double x = flown(u);
-        double hs = k.head_scale * (u < 0.55 ? 1.0 : 1.0 - 0.4 * (u - 0.55) / 0.45);
+        double hs = k.head_scale * (u < 0.55 ? 1.0 : 1.0 - 0.5 * (u - 0.55) / 0.45);
         hs *= 1 - k.sparkle * rng.uniform();
         if (k.twinkle && u > 0.5 && f % 2 == 1)
             hs *= 0.72;
@@ -298,7 +300,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
     }
 
     Bytes tags;
-    const int fade = std::max(1, int(std::lround(fade_s * fps_)));
+    const int fade = int(std::lround(fade_s * fps_));
     const int flash_frames = std::max(2, int(std::lround(0.12 * fps_)));
     for (int f = 0; f < frames; ++f) {
         auto add = [&](const Bytes& t) { tags.insert(tags.end(), t.begin(), t.end()); };
@@ -317,7 +319,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
         const double sag = 0.5 * gravity * t * t;
         std::optional<ColorTransform> cx;
         const int left = frames - f;
-        if (left <= fade) {
+        if (left <= fade && fade > 0) {
             ColorTransform c;
             c.ma = int32_t(std::lround(256.0 * (left - 0.5) / (fade + 0.5)));
             cx = c;
@@ -409,11 +411,11 @@ Content show1() {
     const uint16_t slow = s.ray({1.35, 62, true, 1.1, 0.15, true});
     const uint16_t willow = s.ray({1.8, 95, true, 1.2, 0.35, false});
     const int fb = s.frames_of(1.35), fw = s.frames_of(1.8);
-    const uint16_t peony = s.burst({{s.ring({spark, 34, 0.25, 0.85, 1.1}, 11), Matrix{}}}, fb, 60, 0.06, 1.0);
+    const uint16_t peony = s.burst({{s.ring({spark, 34, 0.25, 0.85, 1.1}, 11), Matrix{}}}, fb, 60, 0, 1.0);
     const uint16_t chrys =
-        s.burst({{s.ring({spark, 30, 0.2, 0.95, 1.1}, 12), Matrix{}}, {s.ring({slow, 16, 0.4, 0.8, 1.05}, 13), Matrix{}}}, fb, 60, 0.06, 1.1);
-    const uint16_t ring = s.burst({{s.ring({spark, 36, 0.0, 1.0, 1.0}, 14), Matrix{}}}, fb, 50, 0.06, 0.8);
-    const uint16_t weep = s.burst({{s.ring({willow, 30, 0.3, 0.8, 1.1}, 15), Matrix{}}}, fw, 95, 0.06, 1.0);
+        s.burst({{s.ring({spark, 30, 0.2, 0.95, 1.1}, 12), Matrix{}}, {s.ring({slow, 16, 0.4, 0.8, 1.05}, 13), Matrix{}}}, fb, 60, 0, 1.1);
+    const uint16_t ring = s.burst({{s.ring({spark, 36, 0.0, 1.0, 1.0}, 14), Matrix{}}}, fb, 50, 0, 0.8);
+    const uint16_t weep = s.burst({{s.ring({willow, 30, 0.3, 0.8, 1.1}, 15), Matrix{}}}, fw, 95, 0, 1.0);
     const int p = s.shell(peony, fb, 0.55, 230), c = s.shell(chrys, fb, 0.6, 250), r = s.shell(ring, fb, 0.5, 200),
               w = s.shell(weep, fw, 0.6, 240);
     const std::vector<Event> events = {
@@ -433,8 +435,8 @@ Content show2() {
     const int fb = s.frames_of(1.1);
     const uint16_t outer = s.ring({spark, 32, 0.2, 0.9, 1.1}, 21);
     const uint16_t chrys = s.burst({{outer, Matrix{}}, {s.ring({spark, 16, 0.4, 0.9, 1.05}, 22), Matrix::place(0, 0, 0.55)}},
-                                   fb, 70, 0.06, 1.1);
-    const uint16_t peony = s.burst({{outer, Matrix::place(0, 0, 0.9, 0.9, 0.3)}}, fb, 70, 0.06, 1.0);
+                                   fb, 70, 0, 1.1);
+    const uint16_t peony = s.burst({{outer, Matrix::place(0, 0, 0.9, 0.9, 0.3)}}, fb, 70, 0, 1.0);
     const int c = s.shell(chrys, fb, 0.33, 230), p = s.shell(peony, fb, 0.33, 230);
     const std::vector<Event> events = {
         {0, 170, 1.0, -5, kViolet, c},
@@ -451,8 +453,8 @@ Content show3() {
     const uint16_t willow = s.ray({1.35, 100, true, 1.2, 0.32, true});
     const uint16_t spark = s.ray({1.35, 95, false, 1.1, 0.18, false});
     const int fb = s.frames_of(1.35);
-    const uint16_t weep = s.burst({{s.ring({willow, 32, 0.25, 0.85, 1.1}, 31), Matrix{}}}, fb, 110, 0.06, 1.1);
-    const uint16_t peony = s.burst({{s.ring({spark, 30, 0.3, 0.85, 1.1}, 32), Matrix{}}}, fb, 70, 0.06, 0.9);
+    const uint16_t weep = s.burst({{s.ring({willow, 32, 0.25, 0.85, 1.1}, 31), Matrix{}}}, fb, 110, 0, 1.1);
+    const uint16_t peony = s.burst({{s.ring({spark, 30, 0.3, 0.85, 1.1}, 32), Matrix{}}}, fb, 70, 0, 0.9);
     const int w = s.shell(weep, fb, 0.3, 250), p = s.shell(peony, fb, 0.3, 190);
     const std::vector<Event> events = {
         {0, 200, 1.0, 0, kGold, w},
