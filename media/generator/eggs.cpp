@@ -73,7 +73,6 @@ SurfacePoint surface(const EggForm& f, double x, double y)
 
 const Vec3 kKeyLight = normalised({-0.55, -0.7, 0.55});
 const Vec3 kFillLight = normalised({0.7, 0.35, 0.35});
-const Vec3 kView{0, 0, 1};
 
 const std::vector<Stop> kGoldRamp = {
     {0.00, rgb(58, 28, 4)},     {0.22, rgb(120, 66, 8)},    {0.45, rgb(196, 128, 18)},
