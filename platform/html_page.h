@@ -85,3 +85,14 @@ struct MoviePage {
 MoviePage read_movie_page(std::string_view page);
 
 } // namespace platform
+
+namespace platform {
+
+// Runs a script on a page's body style, as the document window's execScript
+// does. Only statements of the form document.body.style.<member> = '<text>'
+// (either quote, ';' between them) are understood. False at the first
+// statement it cannot run (earlier ones keep their effect) and for a
+// language other than JavaScript / JScript (or none).
+bool run_body_style_script(std::string_view code, std::string_view language, BodyStyle& style);
+
+} // namespace platform

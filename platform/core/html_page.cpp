@@ -466,3 +466,77 @@ MoviePage read_movie_page(std::string_view page)
 }
 
 } // namespace platform
+
+namespace platform {
+
+bool run_body_style_script(std::string_view code, std::string_view language, BodyStyle& style)
+{
+    const std::string lang = lowered(trimmed(language));
+    if (!lang.empty() && lang != "javascript" && lang != "jscript")
+        return false;
+    size_t i = 0;
+    const size_t n = code.size();
+    auto skip_blanks = [&] {
+        while (i < n && is_space(code[i]))
+            ++i;
+    };
+    auto identifier = [&]() -> std::string {
+        skip_blanks();
+        const size_t start = i;
+        while (i < n && (is_letter(code[i]) || code[i] == '_' || code[i] == '$' ||
+                         (i > start && code[i] >= '0' && code[i] <= '9')))
+            ++i;
+        return std::string(code.substr(start, i - start));
+    };
+    auto expect = [&](char c) {
+        skip_blanks();
+        if (i < n && code[i] == c) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    for (;;) {
+        skip_blanks();
+        while (i < n && code[i] == ';') {
+            ++i;
+            skip_blanks();
+        }
+        if (i >= n)
+            return true;
+        // document . body . style . member
+        static const char* const path[] = {"document", "body", "style"};
+        for (const char* part : path)
+            if (identifier() != part || !expect('.'))
+                return false;
+        const std::string member = identifier();
+        if (member.empty() || !expect('='))
+            return false;
+        skip_blanks();
+        if (i >= n || (code[i] != '\'' && code[i] != '"'))
+            return false;
+        const char quote = code[i++];
+        std::string value;
+        for (;;) {
+            if (i >= n)
+                return false; // the text never ends
+            const char c = code[i++];
+            if (c == quote)
+                break;
+            if (c == '\\') {
+                if (i >= n)
+                    return false;
+                value += code[i++];
+                continue;
+            }
+            value += c;
+        }
+        skip_blanks();
+        if (i < n && code[i] != ';')
+            return false;
+        if (!style.set(member, value))
+            return false;
+    }
+}
+
+} // namespace platform
