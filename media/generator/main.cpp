@@ -4,6 +4,7 @@
 // them, and the deployed sounds in <output folder>/wav.
 
 #include "eggs.h"
+#include "fireworks.h"
 #include "gif_encode.h"
 #include "hammer.h"
 #include "quantize.h"
@@ -91,6 +92,15 @@ std::string embedded_source(const std::vector<Bytes>& eggs, const Bytes& smash, 
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--movies") {
+        try {
+            gen::write_movies(argv[2]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "media_generator: %s\n", e.what());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
         return 2;
