@@ -114,10 +114,10 @@ inline std::vector<uint8_t> rectangle_movie(QSize stage, QRect box, QColor fill,
     auto edge = [&b](int dx, int dy) {
         b.put(1, 1); // edge
         b.put(1, 1); // straight
-        b.put(18, 4); // 20 bits
+        b.put(15, 4); // 17 bits, the most a delta may take
         b.put(0, 1);  // not general
         b.put(dx == 0 ? 1 : 0, 1); // vertical?
-        b.put_signed(dx == 0 ? dy : dx, 20);
+        b.put_signed(dx == 0 ? dy : dx, 17);
     };
     edge(w, 0);
     edge(0, h);
