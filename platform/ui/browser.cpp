@@ -8,6 +8,7 @@
 #include "platform/ui/color_key.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -385,7 +386,7 @@ void ServerView::show_document(std::shared_ptr<DocumentState> document)
         scale_ = scale_of(document_->page.movie ? document_->page.movie->scale : std::string());
         timer_->setInterval(std::max(1, static_cast<int>(std::lround(1000.0 / player_->frame_rate()))));
         if (playing_)
-            timer_->start();
+            start_clock();
     }
     hbar_->setValue(0);
     vbar_->setValue(0);
@@ -396,18 +397,40 @@ void ServerView::set_playing(bool playing)
 {
     playing_ = playing;
     if (playing_ && player_)
-        timer_->start();
+        start_clock();
     else
         timer_->stop();
 }
 
+void ServerView::start_clock()
+{
+    played_.start();
+    frames_played_ = 0;
+    timer_->start();
+}
+
+// The movie keeps its own time: a late tick catches up on the frames that
+// were due (a few at most), so a busy machine shows the show at its pace
+// with frames left out rather than slowed down.
 void ServerView::tick()
 {
-    // Nobody sees a hidden view: its movie waits.
-    if (!player_ || !isVisible())
+    if (!player_)
         return;
-    player_->advance();
-    render_frame();
+    // Nobody sees a hidden view: its movie waits.
+    if (!isVisible()) {
+        played_.restart();
+        frames_played_ = 0;
+        return;
+    }
+    // Rounded: the timer's whole milliseconds may fall just short of a frame.
+    const int64_t due = std::llround(static_cast<double>(played_.elapsed()) * player_->frame_rate() / 1000.0);
+    if (due <= frames_played_)
+        return;
+    const int64_t steps = std::min<int64_t>(due - frames_played_, 4);
+    for (int64_t i = 0; i < steps; ++i)
+        player_->advance();
+    frames_played_ = due;
+    render_frame(false);
 }
 
 void ServerView::relayout()
@@ -483,29 +506,49 @@ void ServerView::draw_border(QPainter& p, const Border& border, int width) const
 }
 
 // The frame is drawn once and then both shown and handed to the colour key.
-void ServerView::render_frame()
+// While only the movie shows (no border, no scroll bars), a tick clears and
+// repaints just what the movie covers, so the cost follows the sparks, not
+// the screen.
+void ServerView::render_frame(bool whole)
 {
     if (width() <= 0 || height() <= 0)
         return;
-    if (frame_.size() != size())
+    if (frame_.size() != size()) {
         frame_ = QImage(size(), QImage::Format_RGB32);
+        whole = true;
+    }
     const BodyStyle& body = document_->page.body;
+    const int border = body.border.shown() ? std::clamp(body.border.width, 0, std::min(width(), height()) / 2) : 0;
+    const bool movie_only = border == 0 && !hbar_->isVisibleTo(this) && !vbar_->isVisibleTo(this);
+    if (!movie_only || !drawn_known_)
+        whole = true;
+    const QColor background = page_color(body.background);
     QPainter p(&frame_);
-    p.fillRect(frame_.rect(), page_color(body.background));
+    if (whole)
+        p.fillRect(frame_.rect(), background);
+    else
+        for (const QRect& r : drawn_)
+            p.fillRect(r, background);
     if (player_ && !movie_rect_.isEmpty()) {
         p.save();
         p.setClipRect(viewport_);
         player_->paint(p, QRectF(movie_rect_), scale_);
         p.restore();
     }
-    const int border = body.border.shown() ? std::clamp(body.border.width, 0, std::min(width(), height()) / 2) : 0;
     draw_border(p, body.border, border);
     for (QScrollBar* bar : {hbar_, vbar_})
         if (bar->isVisibleTo(this))
             bar->render(&p, bar->pos());
     p.end();
-    offer_key_frame(this, frame_);
-    update();
+
+    const QRegion before = drawn_;
+    drawn_ = region_outside_key(frame_, background.rgb());
+    drawn_known_ = true;
+    offer_key_frame(this, frame_, &drawn_, background.rgb());
+    if (whole)
+        update();
+    else
+        update(before.united(drawn_));
 }
 
 void ServerView::paintEvent(QPaintEvent* e)

@@ -5,6 +5,7 @@
 // its background, its border and scroll bars as the body's style says, and
 // the movie it embeds, played at the movie's frame rate.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QRect>
@@ -66,18 +67,25 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    void start_clock();
     void tick();
-    void render_frame();
+    // All of it, or (on a movie's tick, when nothing but the movie shows)
+    // only what the movie drew last time and draws now.
+    void render_frame(bool whole = true);
     void draw_border(QPainter& p, const Border& border, int width) const;
 
     std::shared_ptr<DocumentState> document_;
     std::unique_ptr<MoviePlayer> player_;
     MovieScale scale_ = MovieScale::ShowAll;
     QTimer* timer_ = nullptr;
+    QElapsedTimer played_;     // since the movie started (or was seen again)
+    int64_t frames_played_ = 0;
     QScrollBar* hbar_ = nullptr;
     QScrollBar* vbar_ = nullptr;
     QMenu* menu_ = nullptr;
     QImage frame_;
+    QRegion drawn_;         // where the frame is not the page's background
+    bool drawn_known_ = false;
     QRect viewport_;
     QRect movie_rect_;
     bool playing_ = true;

@@ -42,13 +42,14 @@ public:
     }
 
     // True when the frame was taken.
-    bool take_frame(QWidget* source, const QImage& frame)
+    bool take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
     {
         if (!window_ || !covers(source))
             return false;
         source_ = source;
         const QPoint at = source->mapTo(window_.data(), QPoint(0, 0));
-        apply(region_outside_key(frame, key_).translated(at));
+        const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
+        apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at));
         return true;
     }
 
@@ -176,12 +177,12 @@ QRegion region_outside_key(const QImage& frame, QRgb key)
     return region;
 }
 
-void offer_key_frame(QWidget* source, const QImage& frame)
+void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
 {
     if (!source)
         return;
     if (ColorKey* key = color_key_of(source->window()))
-        key->take_frame(source, frame);
+        key->take_frame(source, frame, outside_background, background);
 }
 
 } // namespace platform

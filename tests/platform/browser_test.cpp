@@ -5,6 +5,7 @@
 #include "platform/mshtml.h"
 #include "platform/oleacc.h"
 #include "platform/ui/browser.h"
+#include "platform/ui/color_key.h"
 #include "platform/user32.h"
 #include "tests/platform/sample_movie.h"
 
@@ -151,6 +152,26 @@ TEST_F(Browser, PageShowsItsMovieAtThePageSizeOnThePageColour)
     EXPECT_EQ(at(server, 150, 20), 0x000080u);  // stage without objects
     EXPECT_EQ(at(server, 300, 200), 0x000080u); // beyond the movie
     EXPECT_FALSE(server->horizontal_bar()->isVisible());
+}
+
+// Each tick repaints only what the movie covered and covers now: nothing
+// of the box's old place may stay behind.
+TEST_F(Browser, MovingObjectsLeaveNothingBehind)
+{
+    write_movie("m.swf", sample::rectangle_movie({400, 300}, {10, 10, 20, 20}, Qt::white, Qt::black, 50, 2, {200, 0}));
+    const std::string page =
+        write("page.htm", "<body bgcolor=\"#000000\" style=\"margin:0;border:0;overflow:hidden\">"
+                          "<embed src=m.swf width=400 height=300>");
+    platform::ServerView* server = server_of(host(page));
+    ASSERT_NE(server, nullptr);
+    ASSERT_EQ(at(server, 20, 20), 0xFFFFFFu);
+    for (int i = 0; i < 400 && at(server, 220, 20) != 0xFFFFFFu; ++i)
+        QTest::qWait(5);
+    ASSERT_EQ(at(server, 220, 20), 0xFFFFFFu) << "the movie did not move on";
+    EXPECT_EQ(at(server, 20, 20), 0x000000u);
+    const QRect drawn = platform::region_outside_key(server->frame(), qRgb(0, 0, 0)).boundingRect();
+    EXPECT_TRUE(drawn.contains(QRect(210, 10, 20, 20)));
+    EXPECT_TRUE(QRect(209, 9, 22, 22).contains(drawn)) << "left behind: " << drawn.x() << "," << drawn.y();
 }
 
 TEST_F(Browser, NoMovieWhenThePageNamesNoneOrItCannotBeRead)

@@ -72,9 +72,29 @@ inline void tag(std::vector<uint8_t>& out, int code, const std::vector<uint8_t>&
     out.insert(out.end(), body.begin(), body.end());
 }
 
-// "FWS" version 5: stage, frame rate and frame count as given.
+// A PlaceObject2 body: at depth 1, the character (new) or a move, with the
+// box translated by (dx, dy) pixels.
+inline std::vector<uint8_t> place(bool first, int dx, int dy)
+{
+    Bits m;
+    m.put(0, 1); // no scale
+    m.put(0, 1); // no rotation
+    m.put(20, 5);
+    m.put_signed(dx * 20, 20);
+    m.put_signed(dy * 20, 20);
+    std::vector<uint8_t> p{static_cast<uint8_t>(first ? 0x06 : 0x05)};
+    put16(p, 1);
+    if (first)
+        put16(p, 1);
+    const std::vector<uint8_t> matrix = m.bytes();
+    p.insert(p.end(), matrix.begin(), matrix.end());
+    return p;
+}
+
+// "FWS" version 5: stage, frame rate and frame count as given; on frame i
+// the box stands moved by i * step.
 inline std::vector<uint8_t> rectangle_movie(QSize stage, QRect box, QColor fill, QColor background, int fps = 20,
-                                            int frames = 2)
+                                            int frames = 2, QPoint step = QPoint())
 {
     std::vector<uint8_t> body;
     const std::vector<uint8_t> frame = rect_record(0, stage.width() * 20, 0, stage.height() * 20);
@@ -128,21 +148,11 @@ inline std::vector<uint8_t> rectangle_movie(QSize stage, QRect box, QColor fill,
     shape.insert(shape.end(), records.begin(), records.end());
     tag(body, 2, shape);
 
-    // PlaceObject2 at depth 1 with an identity matrix.
-    Bits m;
-    m.put(0, 1);
-    m.put(0, 1);
-    m.put(0, 5);
-    tag(body, 26, [&] {
-        std::vector<uint8_t> p{0x06};
-        put16(p, 1);
-        put16(p, 1);
-        const std::vector<uint8_t> matrix = m.bytes();
-        p.insert(p.end(), matrix.begin(), matrix.end());
-        return p;
-    }());
-    for (int i = 0; i < frames; ++i)
+    for (int i = 0; i < frames; ++i) {
+        if (i == 0 || !step.isNull())
+            tag(body, 26, place(i == 0, i * step.x(), i * step.y()));
         tag(body, 1, {});
+    }
     tag(body, 0, {});
 
     std::vector<uint8_t> out{'F', 'W', 'S', 5};
