@@ -6,7 +6,7 @@
 
 bool MakeSureDirectoryPathExists(const char* path)
 {
-    if (!path)
+    if (!path || !*path)
         return false;
     std::string p(path);
     for (char& c : p)
@@ -14,7 +14,7 @@ bool MakeSureDirectoryPathExists(const char* path)
             c = '/';
     const size_t last = p.rfind('/');
     if (last == std::string::npos)
-        return false;
+        return true; // a bare file name: no folder to make
     const std::filesystem::path folder = last == 0 ? std::filesystem::path("/") : std::filesystem::path(p.substr(0, last));
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
