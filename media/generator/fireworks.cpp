@@ -451,15 +451,15 @@ Content show3() {
     const MovieForm& m = kForms[3];
     Show s(m.frame_rate);
     const uint16_t willow = s.ray({1.35, 100, true, 1.2, 0.32, true});
-    const uint16_t spark = s.ray({1.35, 95, false, 1.1, 0.18, false});
+    const uint16_t spark = s.ray({1.35, 105, false, 1.15, 0.18, false});
     const int fb = s.frames_of(1.35);
     const uint16_t weep = s.burst({{s.ring({willow, 32, 0.25, 0.85, 1.1}, 31), Matrix{}}}, fb, 110, 0, 1.1);
     const uint16_t peony = s.burst({{s.ring({spark, 30, 0.3, 0.85, 1.1}, 32), Matrix{}}}, fb, 70, 0, 0.9);
-    const int w = s.shell(weep, fb, 0.3, 250), p = s.shell(peony, fb, 0.3, 190);
+    const int w = s.shell(weep, fb, 0.3, 275), p = s.shell(peony, fb, 0.3, 235);
     const std::vector<Event> events = {
         {0, 200, 1.0, 0, kGold, w},
-        {0, 95, 0.85, -7, kGreen, p},
-        {1, 310, 0.85, 6, kPink, p},
+        {0, 95, 0.9, -8, kGreen, p},
+        {1, 308, 0.88, 7, kPink, p},
     };
     return {s.defs, s.timeline(events, m.frames, m.height + 6)};
 }
