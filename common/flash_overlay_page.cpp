@@ -19,8 +19,8 @@ constexpr char kPlainTemplate[] =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n"
     "</head>\r\n"
     "<body bgcolor=\"" "\xD1\xD5\xC9\xAB" "\" style=\"margin:0px; border:0px none; overflow:hidden\">\r\n"
-    "<embed src=\"" "\xC3\xFB\xD7\xD6" ".swf\" type=\"application/x-shockwave-flash\""
-    " width=\"" "\xBF\xED\xB6\xC8" "\" height=\"" "\xB8\xDF\xB6\xC8" "\" scale=\"showall\" quality=\"high\">\r\n"
+    "<embed src=\"" "\xC3\xFB\xD7\xD6" ".swf\" width=\"" "\xBF\xED\xB6\xC8" "\" height=\"" "\xB8\xDF\xB6\xC8"
+    "\" scale=\"showall\">\r\n"
     "</body>\r\n"
     "</html>\r\n";
 
