@@ -1,28 +1,28 @@
+#include "platform/ui/color_key.h"
 #include "platform/user32.h"
+#include "platform/ui/windows.h"
 
-#include <QBitmap>
 #include <QEvent>
-#include <QImage>
 #include <QPointer>
-#include <QRegion>
 #include <QVariant>
-#include <QWidget>
 
+#include <vector>
+
+namespace platform {
 namespace {
 
-const char* const kExStyle = "platform_ex_style";
 const char* const kColorKeyName = "platform_color_key";
 
-QWidget* window_of(int64_t handle)
+QWidget* top_level_of(int64_t handle)
 {
-    if (handle == 0)
-        return nullptr;
-    QWidget* w = QWidget::find(static_cast<WId>(handle));
+    QWidget* w = widget_of(handle);
     return w && w->isWindow() ? w : nullptr;
 }
 
 // Without a compositor there is no per-pixel transparency, so the key colour
-// is cut out of the window's shape, recomputed whenever the window repaints.
+// is cut out of the window's shape. The cut follows what the window shows:
+// a frame handed over by a view that covers the window, or else a picture
+// of the window taken after it repainted.
 class ColorKey final : public QObject {
 public:
     ColorKey(QWidget* window, QRgb key) : QObject(window), window_(window), key_(key)
@@ -30,13 +30,27 @@ public:
         setObjectName(kColorKeyName);
         window->installEventFilter(this);
         // Cut at once so the window never shows uncut, not even for a frame.
-        apply();
+        apply_grab();
     }
 
     void set_key(QRgb key)
     {
         key_ = key;
-        apply();
+        shown_ = QRegion();
+        have_shown_ = false;
+        apply_grab();
+    }
+
+    // True when the frame was taken.
+    bool take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
+    {
+        if (!window_ || !covers(source))
+            return false;
+        source_ = source;
+        const QPoint at = source->mapTo(window_.data(), QPoint(0, 0));
+        const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
+        apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at));
+        return true;
     }
 
     bool eventFilter(QObject*, QEvent* event) override
@@ -45,7 +59,8 @@ public:
         case QEvent::Show:
         case QEvent::Resize:
         case QEvent::UpdateRequest:
-            if (!applying_)
+            // A covering view hands its frames over itself.
+            if (!applying_ && !(source_ && source_->isVisible() && covers(source_)))
                 schedule();
             break;
         default:
@@ -55,33 +70,58 @@ public:
     }
 
 private:
+    bool covers(QWidget* source) const
+    {
+        if (!source || source->window() != window_ || !source->isVisibleTo(window_))
+            return false;
+        const QRect area(source->mapTo(window_.data(), QPoint(0, 0)), source->size());
+        return area.contains(window_->rect());
+    }
+
     void schedule()
     {
         if (pending_)
             return;
         pending_ = true;
-        QMetaObject::invokeMethod(this, [this] { apply(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { apply_grab(); }, Qt::QueuedConnection);
     }
 
-    void apply()
+    void apply_grab()
     {
         pending_ = false;
         if (!window_)
             return;
         applying_ = true;
-        const QImage frame = window_->grab().toImage();
-        const QRegion shown(QBitmap::fromImage(frame.createMaskFromColor(key_, Qt::MaskInColor)));
-        // An empty region would remove the cut altogether; a pixel outside
-        // the window hides all of it instead.
-        window_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
+        apply(region_outside_key(window_->grab().toImage(), key_));
         applying_ = false;
     }
 
+    void apply(const QRegion& shown)
+    {
+        // The shape goes to the display server only when it changed.
+        if (have_shown_ && shown == shown_)
+            return;
+        shown_ = shown;
+        have_shown_ = true;
+        // An empty region would remove the cut altogether; a pixel outside
+        // the window hides all of it instead.
+        window_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
+    }
+
     QPointer<QWidget> window_;
+    QPointer<QWidget> source_;
     QRgb key_;
+    QRegion shown_;
+    bool have_shown_ = false;
     bool pending_ = false;
     bool applying_ = false;
 };
+
+ColorKey* color_key_of(QWidget* window)
+{
+    return window ? static_cast<ColorKey*>(window->findChild<QObject*>(kColorKeyName, Qt::FindDirectChildrenOnly))
+                  : nullptr;
+}
 
 QRgb to_rgb(uint32_t colorref)
 {
@@ -91,33 +131,73 @@ QRgb to_rgb(uint32_t colorref)
 
 } // namespace
 
-int32_t GetWindowLongA(int64_t window, int32_t index)
+// One pass over the pixels: the runs of each row that are not the key, rows
+// with the same runs joined into one band, as a region stores them.
+QRegion region_outside_key(const QImage& frame, QRgb key)
 {
-    QWidget* w = window_of(window);
-    if (!w || index != GWL_EXSTYLE)
-        return 0;
-    return w->property(kExStyle).toInt();
+    if (frame.isNull())
+        return {};
+    const QImage img = frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32 ||
+                               frame.format() == QImage::Format_ARGB32_Premultiplied
+                           ? frame
+                           : frame.convertToFormat(QImage::Format_RGB32);
+    const QRgb wanted = key & 0x00FFFFFFu;
+    const int w = img.width();
+    const int h = img.height();
+    std::vector<QRect> rects;
+    std::vector<std::pair<int, int>> runs, previous;
+    size_t band_start = 0; // first rect of the previous row's band
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        runs.clear();
+        int x = 0;
+        while (x < w) {
+            while (x < w && (line[x] & 0x00FFFFFFu) == wanted)
+                ++x;
+            if (x == w)
+                break;
+            const int start = x;
+            while (x < w && (line[x] & 0x00FFFFFFu) != wanted)
+                ++x;
+            runs.emplace_back(start, x - start);
+        }
+        if (!runs.empty() && runs == previous && y > 0) {
+            for (size_t i = band_start; i < rects.size(); ++i)
+                rects[i].setHeight(rects[i].height() + 1);
+        } else {
+            band_start = rects.size();
+            for (const auto& [start, length] : runs)
+                rects.emplace_back(start, y, length, 1);
+        }
+        previous.swap(runs);
+    }
+    QRegion region;
+    if (!rects.empty())
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
 }
 
-int32_t SetWindowLongA(int64_t window, int32_t index, int32_t value)
+void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
 {
-    QWidget* w = window_of(window);
-    if (!w || index != GWL_EXSTYLE)
-        return 0;
-    const int32_t old = w->property(kExStyle).toInt();
-    w->setProperty(kExStyle, value);
-    return old;
+    if (!source)
+        return;
+    if (ColorKey* key = color_key_of(source->window()))
+        key->take_frame(source, frame, outside_background, background);
 }
+
+} // namespace platform
+
+using namespace platform;
 
 bool SetLayeredWindowAttributes(int64_t window, uint32_t color_key, uint8_t, uint32_t flags)
 {
-    QWidget* w = window_of(window);
-    if (!w || !(w->property(kExStyle).toInt() & WS_EX_LAYERED))
+    QWidget* w = top_level_of(window);
+    if (!w || !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED))
         return false;
     if (!(flags & LWA_COLORKEY))
         return true;
-    if (auto* existing = w->findChild<QObject*>(kColorKeyName, Qt::FindDirectChildrenOnly))
-        static_cast<ColorKey*>(existing)->set_key(to_rgb(color_key));
+    if (ColorKey* existing = color_key_of(w))
+        existing->set_key(to_rgb(color_key));
     else
         new ColorKey(w, to_rgb(color_key));
     return true;

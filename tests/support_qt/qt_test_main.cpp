@@ -21,6 +21,9 @@ int main(int argc, char** argv)
     if (own_runtime_dir) {
         chmod(runtime_dir.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", runtime_dir.c_str(), 1);
+        // Files the programs put in the user's cache (the fireworks) stay
+        // out of the home folder.
+        setenv("XDG_CACHE_HOME", (runtime_dir + "/cache").c_str(), 1);
     }
 
     // Death tests start the executable afresh rather than forking a process

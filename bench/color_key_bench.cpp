@@ -1,0 +1,72 @@
+// The colour-key cut of a 1920 x 1080 fireworks frame, two ways: through a
+// one-bit mask picture (the toolkit's way), and by the row runs the movie
+// view hands to the layered window. Frames of each movie are drawn first;
+// only the cut is timed.
+#include <benchmark/benchmark.h>
+
+#include <QBitmap>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+
+#include <cstdlib>
+#include <vector>
+
+#include "media/movies.h"
+#include "platform/ui/color_key.h"
+#include "platform/ui/movie_player.h"
+
+namespace {
+
+std::vector<QImage> frames_of(int n)
+{
+    if (!QGuiApplication::instance()) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "prizedraw_bench";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
+    platform::MoviePlayer player(media::fireworks_movie(n));
+    std::vector<QImage> frames;
+    for (int i = 0; i < player.frame_count(); ++i) {
+        QImage frame(1920, 1080, QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        QPainter painter(&frame);
+        player.paint(painter, QRectF(0, 0, 1920, 1080));
+        painter.end();
+        frames.push_back(frame);
+        player.advance();
+    }
+    return frames;
+}
+
+void BM_KeyCutByMaskPicture(benchmark::State& state)
+{
+    const std::vector<QImage> frames = frames_of(int(state.range(0)));
+    size_t i = 0;
+    for (auto _ : state) {
+        const QImage& f = frames[i++ % frames.size()];
+        QRegion r(QBitmap::fromImage(f.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskInColor)));
+        benchmark::DoNotOptimize(r);
+    }
+}
+
+void BM_KeyCutByRowRuns(benchmark::State& state)
+{
+    const std::vector<QImage> frames = frames_of(int(state.range(0)));
+    size_t i = 0;
+    int64_t rects = 0;
+    for (auto _ : state) {
+        const QRegion r = platform::region_outside_key(frames[i++ % frames.size()], qRgb(0, 0, 0));
+        rects += r.rectCount();
+        benchmark::DoNotOptimize(rects);
+    }
+    state.counters["rects"] = benchmark::Counter(double(rects), benchmark::Counter::kAvgIterations);
+}
+
+} // namespace
+
+BENCHMARK(BM_KeyCutByMaskPicture)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyCutByRowRuns)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,106 @@
+// The fireworks window of the egg program: full screen, one of the three
+// movies at random, and nothing written when effects are off.
+#include "tests/egg/egg_window_fixture.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "media/movies.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "platform/user32.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EggFireworks : public EggWindowTest {
+protected:
+    TempDir cache;
+    std::optional<std::string> saved;
+
+    void SetUp() override
+    {
+        EggWindowTest::SetUp();
+        saved = platform::registry_read_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
+        platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
+                                      cache.path() + "/Temporary Internet Files");
+    }
+    void TearDown() override
+    {
+        EggWindowTest::TearDown();
+        if (saved)
+            platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
+                                          *saved);
+    }
+    std::vector<std::string> movie_files() const
+    {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(cache.path() + "/Temp", ec))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(EggFireworks, EachOfTheThreeMoviesIsChosenAndTheWindowCoversTheScreen)
+{
+    std::set<int> chosen;
+    for (int round = 0; round < 60 && chosen.size() < 3; ++round) {
+        ASSERT_TRUE(rt_load_window(egg::EffectWindow));
+        const UnitRef w = rt_window(egg::EffectWindow);
+        EXPECT_EQ(rt_get_int(w, P_LEFT), 0);
+        EXPECT_EQ(rt_get_int(w, P_TOP), 0);
+        EXPECT_EQ(rt_get_int(w, P_WIDTH), rt_screen_width());
+        EXPECT_EQ(rt_get_int(w, P_HEIGHT), rt_screen_height());
+        const int64_t handle = rt_get_window_handle(w);
+        EXPECT_TRUE(GetWindowLongA(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
+        const Bytes movie = rt_read_file(cache.path() + "/Temp/plimb-" + std::to_string(handle) + ".swf");
+        int which = 0;
+        for (int n = 1; n <= 3; ++n)
+            if (movie == media::fireworks_movie(n))
+                which = n;
+        ASSERT_NE(which, 0) << "the window shows none of the three movies";
+        chosen.insert(which);
+        rt_destroy_window(egg::EffectWindow);
+        rt_do_events();
+    }
+    EXPECT_EQ(chosen, (std::set<int>{1, 2, 3}));
+}
+
+// A draw with effects writes the movie and its page; with 禁用特效 = "真"
+// nothing is written at all.
+TEST_F(EggFireworks, EffectsOffWritesNoMovieOrPage)
+{
+    static const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
+    for (int n = 1; n <= 8; ++n)
+        setting(keys[n - 1], n == 5 ? "9" : "0");
+    no_effects();
+    start();
+    egg::on_egg_click(4);
+    EXPECT_EQ(read_result("j5"), "1");
+    EXPECT_TRUE(movie_files().empty());
+
+    setting("禁用特效", "假");
+    ManualClock clock(1000);
+    set_platform_clock(&clock);
+    // The fireworks wait ends once this clock has moved past 3000 ms.
+    auto active = std::make_shared<bool>(true);
+    std::function<void()> step = [&clock, &step, active] {
+        if (!*active)
+            return;
+        clock.advance(200);
+        rt_post(step);
+    };
+    rt_post(step);
+    egg::on_egg_click(4);
+    *active = false;
+    set_platform_clock(nullptr);
+    EXPECT_EQ(read_result("j5"), "2");
+    EXPECT_EQ(movie_files().size(), 2u);
+}
+
+} // namespace
