@@ -150,9 +150,4 @@ uint32_t ref_from_color(const QColor& c);
 // The dialog backend installed by tests, or null.
 DialogBackend* dialog_backend();
 
-// Test seams consumed by the commands.
-std::optional<std::string> take_menu_choice();
-std::optional<QPoint> take_drag();
-void note_popup_items(std::vector<std::string> items);
-
 } // namespace rtui
