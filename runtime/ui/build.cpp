@@ -89,7 +89,7 @@ QWidget* make_widget(const std::shared_ptr<Window>& w, Unit& u, QWidget* parent)
         }
         auto* e = new QLineEdit(caption, parent);
         if (d.masked)
-            e->setEchoMode(QLineEdit::Password);
+            mask_entry(e);
         e->setAlignment(label_alignment(d.align) | Qt::AlignVCenter);
         return e;
     }

@@ -16,9 +16,15 @@
 #include "runtime/types.h"
 #include "runtime/ui/picture.h"
 
+class QLineEdit;
+
 namespace rtui {
 
 struct Window;
+
+// Password entry: every typed character shows as "*", whatever the style's
+// own mask character.
+void mask_entry(QLineEdit* edit);
 
 // A picture property: the bytes as written, their decoded frames, the
 // animation of an animated GIF, and a cache of the last scaled frame.

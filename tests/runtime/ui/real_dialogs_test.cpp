@@ -135,6 +135,48 @@ TEST_F(RealDialogs, MaskedInputBoxCancelledKeepsTheVariable)
     EXPECT_EQ(v, "旧");
 }
 
+// Every masked entry of the runtime hides what is typed behind asterisks:
+// the password box of a window and the masked input box.
+TEST_F(RealDialogs, MaskedEntriesShowAsterisks)
+{
+    constexpr int kLockWindow = 90;
+    WindowDef lock;
+    lock.id = kLockWindow;
+    lock.name = "锁";
+    UnitDef box = make_unit("编辑框1", UnitType::EditBox, 8, 8, 200, 30);
+    box.masked = true;
+    lock.units.push_back(box);
+    rt_define_window(lock);
+    ASSERT_TRUE(rt_load_window(kLockWindow));
+    QLineEdit* entry = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+        if (w->property("rt_window").toInt() == kLockWindow && qobject_cast<QLineEdit*>(w))
+            entry = static_cast<QLineEdit*>(w);
+    ASSERT_NE(entry, nullptr);
+    QTest::keyClicks(entry, "ab1");
+    EXPECT_EQ(entry->displayText(), QStringLiteral("***"));
+    EXPECT_EQ(rt_get_text(rt_unit(kLockWindow, "编辑框1"), P_TEXT), "ab1");
+    rt_destroy_window(kLockWindow);
+    rt_do_events();
+
+    QString shown;
+    when_dialog_up([&](QWidget* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>();
+        if (!edit) {
+            ADD_FAILURE() << "no entry";
+            dlg->close();
+            return;
+        }
+        QTest::keyClicks(edit, "pw7");
+        shown = edit->displayText();
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    std::string v;
+    EXPECT_TRUE(rt_input_box("请输入密码", "", "", v, 4));
+    EXPECT_EQ(shown, QStringLiteral("***"));
+    EXPECT_EQ(v, "pw7");
+}
+
 // Accepts the font dialog after `pick` has had its way with the chooser.
 void accept_font_dialog(std::function<void(QFontDialog*)> pick)
 {
