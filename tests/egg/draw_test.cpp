@@ -1,5 +1,8 @@
 // A click on an egg: the draw, the tally, the sounds, the prize display.
 
+#include <QBuffer>
+#include <QImage>
+
 #include <chrono>
 #include <memory>
 #include <numeric>
@@ -149,6 +152,61 @@ TEST_F(EggDraw, PrizeShowsOnTheBoardWithTheCloseLabel)
     EXPECT_FALSE(shown("透明标签_副标题"));
     EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+}
+
+// Share of the close label's pixels, as the window shows them, that are
+// dark (luminance below 80) and light (above 200).
+struct Contrast {
+    double dark = 0, light = 0;
+};
+Contrast close_label_contrast()
+{
+    const QImage shot = QImage::fromData(rt_unit_snapshot(rt_window(egg::MainWindow)));
+    const UnitRef close = rt_unit(egg::MainWindow, "透明标签_关闭");
+    const QRect area(rt_get_int(close, P_LEFT), rt_get_int(close, P_TOP), rt_get_int(close, P_WIDTH),
+                     rt_get_int(close, P_HEIGHT));
+    Contrast c;
+    int pixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!shot.rect().contains(x, y))
+                continue;
+            const int l = qGray(shot.pixel(x, y));
+            c.dark += l < 80 ? 1 : 0;
+            c.light += l > 200 ? 1 : 0;
+            ++pixels;
+        }
+    if (pixels > 0) {
+        c.dark /= pixels;
+        c.light /= pixels;
+    }
+    return c;
+}
+
+// The white close label reads on the white board of a grade without a
+// picture and on a dark prize picture alike.
+TEST_F(EggDraw, CloseLabelReadsOnAnyBoard)
+{
+    no_effects();
+    only_grade(6, "2");
+    start();
+    rt_test_click(egg_button(1));
+    ASSERT_TRUE(shown("透明标签_关闭"));
+    ASSERT_TRUE(rt_get_bytes(unit("画板相片"), P_PICTURE).empty());
+    const Contrast on_white = close_label_contrast();
+    EXPECT_GT(on_white.dark, 0.05) << "nothing sets the white text off the white board";
+
+    QImage black(400, 300, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    black.save(&buffer, "PNG");
+    put_file("奖品图片/6.jpg", Bytes(png.begin(), png.end()));
+    rt_test_click(egg_button(1));
+    const Contrast on_black = close_label_contrast();
+    EXPECT_GT(on_black.light, 0.05) << "the white text itself is lost";
+    EXPECT_LT(on_black.light, 0.9);
 }
 
 TEST_F(EggDraw, PlaylistHammerThenWinMusic)
