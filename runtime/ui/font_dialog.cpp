@@ -71,8 +71,9 @@ bool show_font_dialog(FontChoice& choice)
     layout->addWidget(fonts);
     // The chooser is a dialog of its own: Escape in it (or anything else that
     // ends it) ends ours the same way.
-    QObject::connect(fonts, &QDialog::finished, &dlg,
-                     [&dlg](int result) { dlg.done(result == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected); });
+    QObject::connect(fonts, &QDialog::finished, &dlg, [&dlg](int result) {
+        dlg.done(result == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected);
+    });
 
     // Bold and italic as boxes of their own: the style list offers only the
     // styles a face has, while the labels can draw any face bold or italic.
