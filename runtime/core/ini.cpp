@@ -184,7 +184,20 @@ std::string rt_read_config(std::string_view path, std::string_view section,
     std::string bytes;
     if (read_whole(rt_native_path(path), bytes) != ReadResult::ok)
         return default_result(default_text);
-    const ini::Document doc(std::move(bytes));
+    const ini::FileText file(bytes);
+    if (file.encoding() == ini::Encoding::utf8) {
+        const ini::Document doc(file.text(), ini::Encoding::utf8);
+        const std::optional<std::string_view> value = doc.find(section, key);
+        if (!value)
+            return default_result(default_text);
+        // The buffer holds GBK bytes whatever the file's encoding.
+        const std::string_view text = c_text(*value);
+        const std::string gbk = utf8_to_gbk(text);
+        if (gbk.size() <= ini::kValueLimit)
+            return std::string(text);
+        return gbk_to_utf8(ini::cut_gbk(gbk, ini::kValueLimit));
+    }
+    const ini::Document doc(file.text());
     const std::optional<std::string_view> value
         = doc.find(utf8_to_gbk(section), utf8_to_gbk(key));
     if (!value)
@@ -209,11 +222,17 @@ bool rt_write_config(std::string_view path, std::string_view section, std::strin
         // Writing now would throw away every item we could not read.
         return false;
     }
-    ini::Document doc(bytes);
-    if (!doc.set(utf8_to_gbk(c_text(section)), utf8_to_gbk(c_text(key)),
-                 utf8_to_gbk(c_text(value))))
+    // A file keeps its encoding: a Unicode file that other editors left gets
+    // its items in Unicode too, where those editors read them.
+    const ini::FileText file(bytes);
+    const bool unicode = file.encoding() == ini::Encoding::utf8;
+    const auto in_file = [unicode](std::string_view text) {
+        return unicode ? std::string(c_text(text)) : utf8_to_gbk(c_text(text));
+    };
+    ini::Document doc(file.text(), file.encoding());
+    if (!doc.set(in_file(section), in_file(key), in_file(value)))
         return false;
-    if (doc.bytes() == bytes && !bytes.empty())
+    if (doc.bytes() == file.text() && !bytes.empty())
         return true;
-    return replace_file(target, doc.bytes());
+    return replace_file(target, file.file_with(doc.bytes()));
 }

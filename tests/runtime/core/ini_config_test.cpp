@@ -239,6 +239,105 @@ TEST_F(IniConfig, FullDiskKeepsOldFile)
     EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"config.a"});
 }
 
+// Settings files that other editors save: Unicode with a byte-order mark,
+// and lone carriage returns as line ends. Every item reads, and writes keep
+// the file in its own form, so both sides read it afterwards.
+struct EditorForm {
+    const char* name;
+    std::string bom;    // "" for GBK
+    bool utf16_le = false, utf16_be = false;
+    std::u16string end; // line end
+};
+
+void PrintTo(const EditorForm& f, std::ostream* os) { *os << f.name; }
+
+class IniEditorForms : public IniConfig, public testing::WithParamInterface<EditorForm> {
+protected:
+    // The file for `lines` (one per element) in this form.
+    std::string file_of(const std::vector<std::u16string>& lines) const
+    {
+        const EditorForm& f = GetParam();
+        std::u16string text;
+        for (const auto& l : lines)
+            text += l + f.end;
+        std::string out = f.bom;
+        for (char16_t u : text) {
+            const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+            if (f.utf16_le) {
+                out += lo;
+                out += hi;
+            } else if (f.utf16_be) {
+                out += hi;
+                out += lo;
+            } else {
+                out += utf16_unit_to_utf8(u);
+            }
+        }
+        return f.bom.empty() ? gbk_of(out) : out;
+    }
+
+private:
+    static std::string utf16_unit_to_utf8(char16_t u)
+    {
+        std::string s;
+        if (u < 0x80) {
+            s += static_cast<char>(u);
+        } else if (u < 0x800) {
+            s += static_cast<char>(0xC0 | (u >> 6));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            s += static_cast<char>(0xE0 | (u >> 12));
+            s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        }
+        return s;
+    }
+    // GBK of the few characters used here.
+    static std::string gbk_of(std::string utf8)
+    {
+        const std::pair<const char*, std::string> table[] = {
+            {"界面大小", kJiemianGbk},
+            {"全屏", kQuanpingGbk},
+            {"窗口", "\xB4\xB0\xBF\xDA"},
+            {"真", kZhenGbk},
+            {"新键", "\xD0\xC2\xBC\xFC"},
+            {"主标题字体", "\xD6\xF7\xB1\xEA\xCC\xE2\xD7\xD6\xCC\xE5"},
+            {"隶书", "\xC1\xA5\xCA\xE9"},
+        };
+        for (const auto& [from, to] : table)
+            for (std::size_t at; (at = utf8.find(from)) != std::string::npos;)
+                utf8.replace(at, std::string(from).size(), to);
+        return utf8;
+    }
+};
+
+TEST_P(IniEditorForms, ReadAndWrittenInTheFilesOwnForm)
+{
+    dir.write("config.a", file_of({u"[zbt]", u"界面大小=窗口", u"lX=真", u"[yanse]", u"主标题字体=隶书"}));
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "窗口");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "lx"), "真");
+    EXPECT_EQ(rt_read_config(config(), "yanse", "主标题字体"), "隶书");
+
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "界面大小", "全屏"));
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "新键", "1"));
+    ASSERT_TRUE(rt_write_config(config(), "zjjg", "j1", "1"));
+    EXPECT_EQ(dir.read("config.a"), file_of({u"[zbt]", u"界面大小=全屏", u"lX=真", u"新键=1", u"[yanse]",
+                                             u"主标题字体=隶书", u"[zjjg]", u"j1=1"}));
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "全屏");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "新键"), "1");
+    EXPECT_EQ(rt_read_config(config(), "yanse", "主标题字体"), "隶书");
+    EXPECT_EQ(rt_read_config(config(), "zjjg", "j1"), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, IniEditorForms,
+    testing::Values(EditorForm{"Utf16LittleEndian", "\xFF\xFE", true, false, u"\r\n"},
+                    EditorForm{"Utf16BigEndian", "\xFE\xFF", false, true, u"\r\n"},
+                    EditorForm{"Utf8WithMark", "\xEF\xBB\xBF", false, false, u"\r\n"},
+                    EditorForm{"Utf16LoneCarriageReturns", "\xFF\xFE", true, false, u"\r"},
+                    EditorForm{"GbkLoneCarriageReturns", "", false, false, u"\r"}),
+    [](const testing::TestParamInfo<EditorForm>& p) { return std::string(p.param.name); });
+
 class IniConfigReadOnly : public IniConfig {
 protected:
     void SetUp() override
