@@ -4,10 +4,13 @@
 #include <QImage>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <numeric>
 
 #include "common/draw.h"
+#include "common/tally.h"
 #include "platform/clock.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
@@ -385,6 +388,59 @@ TEST_F(EggDraw, EffectsOffOpensNoFireworksWindow)
     EXPECT_FALSE(watch.seen());
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
     EXPECT_EQ(read_result("j8"), "1");
+}
+
+// A win the results file cannot take (here it is a folder) is revealed,
+// sounded and celebrated as ever; then the operator is told that it was not
+// counted.
+TEST_F(EggDraw, UncountedWinIsReportedAfterTheReveal)
+{
+    only_grade(4, "3");
+    std::filesystem::create_directory(dir.file("jieguo.a"));
+    start();
+    ManualClock clock(1000);
+    set_platform_clock(&clock);
+    auto ticking = std::make_shared<bool>(true);
+    std::function<void()> tick = [&tick, ticking, &clock] {
+        rt_post([&tick, ticking, &clock] {
+            if (!*ticking)
+                return;
+            clock.advance(100);
+            tick();
+        });
+    };
+    tick();
+    struct Seen {
+        bool board = false, close_label = false;
+        uint32_t ms = 0;
+    } at_message;
+    dialogs.on_show = [&](const ScriptedDialogs::Shown&) {
+        at_message = {shown("画板相片"), shown("透明标签_关闭"), clock.milliseconds_since_boot()};
+    };
+    EffectWatch watch;
+    egg::on_egg_click(1);
+    watch.stop();
+    *ticking = false;
+    set_platform_clock(nullptr);
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, win_not_counted_text(4));
+    EXPECT_NE(dialogs.shown[0].text.find("第4项"), std::string::npos);
+    EXPECT_EQ(dialogs.shown[0].title, kWinNotCountedTitle);
+    EXPECT_EQ(dialogs.shown[0].style, 48);
+    EXPECT_TRUE(at_message.board);
+    EXPECT_TRUE(at_message.close_label);
+    EXPECT_TRUE(watch.seen());
+    EXPECT_GT(at_message.ms, 1000u + 3000u) << "the fireworks' wait had not ended";
+    EXPECT_EQ(sounds_after_draw().front(), wav("zaxia.mp3"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("jieguo.a")));
+
+    // A counted win says nothing.
+    std::filesystem::remove(dir.file("jieguo.a"));
+    no_effects();
+    egg::on_egg_click(2);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(read_result("j4"), "1");
 }
 
 // The one draw that waits the fireworks' 3 s for real.
