@@ -15,7 +15,7 @@
 
 namespace egg {
 
-int32_t drawn_index = 0;
+int64_t drawn_index = 0;
 
 namespace {
 
@@ -53,7 +53,7 @@ void draw_prize()
     // Everything taken from the pool is read here, before the first point
     // where events run: a nested draw rebuilds the pool under our feet.
     seed_random();
-    drawn_index = random_between(1, prize_pool.draw_size());
+    drawn_index = random_ticket(prize_pool.size());
     const int32_t grade = prize_pool.at(drawn_index);
     const std::string run_dir = rt_get_run_dir();
 
