@@ -138,26 +138,6 @@ TEST_F(IniConfig, ValueTypedWithLeadingBlankIsStoredAsTyped)
     EXPECT_EQ(rt_read_config(config(), "zbt", "一"), "7");
 }
 
-// Three wins of grade 2, then clearing the tallies, as the draw and the
-// clearing do it: one read and one write per step.
-TEST_F(IniConfig, TalliesGrowAndClear)
-{
-    const std::string results = dir.file("jieguo.a");
-    for (int win = 0; win < 3; ++win) {
-        const std::string now = rt_read_config(results, "zjjg", "j2");
-        const int count = now.empty() ? 0 : std::stoi(now);
-        ASSERT_TRUE(rt_write_config(results, "zjjg", "j2", std::to_string(count + 1)));
-    }
-    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj2=3\r\n");
-
-    for (int grade = 1; grade <= 8; ++grade)
-        ASSERT_TRUE(rt_write_config(results, "zjjg", "j" + std::to_string(grade), "0"));
-    EXPECT_EQ(dir.read("jieguo.a"),
-              "[zjjg]\r\nj2=0\r\nj1=0\r\nj3=0\r\nj4=0\r\nj5=0\r\nj6=0\r\nj7=0\r\nj8=0\r\n");
-    for (int grade = 1; grade <= 8; ++grade)
-        EXPECT_EQ(rt_read_config(results, "zjjg", "j" + std::to_string(grade), "absent"), "0");
-}
-
 TEST_F(IniConfig, WriteMatchesNamesWithoutCase)
 {
     dir.write("config.a", "[zbt]\r\nlx=" + kJiaGbk + "\r\n");
