@@ -64,6 +64,7 @@ struct Window {
     QPointer<WindowWidget> widget;
     std::vector<Unit> units;       // units[0] is the window itself
     int parent_window = 0;         // loaded with a parent (closes with it)
+    QPointer<QWidget> modal_owner; // the window a modal window was opened from
 
     bool loaded = true;
     bool close_pending = false;

@@ -82,12 +82,20 @@ std::optional<RtValue> read_common(const Window& w, const Unit& u, int prop)
     const bool is_window = u.id == 0;
     switch (prop) {
     case P_LEFT:
+        if (is_window && w.widget)
+            return w.widget->outer_pos().x();
         return widget ? widget->x() : u.geometry.x();
     case P_TOP:
+        if (is_window && w.widget)
+            return w.widget->outer_pos().y();
         return widget ? widget->y() : u.geometry.y();
     case P_WIDTH:
+        if (is_window && w.widget)
+            return w.widget->outer_size().width();
         return widget ? widget->width() : u.geometry.width();
     case P_HEIGHT:
+        if (is_window && w.widget)
+            return w.widget->outer_size().height();
         return widget ? widget->height() : u.geometry.height();
     case P_VISIBLE:
         if (is_window)
@@ -111,7 +119,11 @@ bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtV
     switch (prop) {
     case P_LEFT:
     case P_TOP:
-        if (widget) {
+        if (is_window && w->widget) {
+            const int n = as_int(v);
+            const QPoint at = w->widget->outer_pos();
+            w->widget->place(QPoint(prop == P_LEFT ? n : at.x(), prop == P_TOP ? n : at.y()));
+        } else if (widget) {
             const int n = as_int(v);
             widget->move(prop == P_LEFT ? n : widget->x(), prop == P_TOP ? n : widget->y());
         } else {
@@ -121,10 +133,12 @@ bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtV
     case P_WIDTH:
     case P_HEIGHT: {
         const int n = std::max(0, as_int(v));
-        if (widget) {
+        if (is_window && w->widget) {
+            const QSize outer = w->widget->outer_size();
+            w->widget->set_outer_size(QSize(prop == P_WIDTH ? n : outer.width(), prop == P_HEIGHT ? n : outer.height()));
+            report_size(w);
+        } else if (widget) {
             widget->resize(prop == P_WIDTH ? n : widget->width(), prop == P_HEIGHT ? n : widget->height());
-            if (is_window)
-                report_size(w);
         } else {
             u.geometry.setSize(QSize(prop == P_WIDTH ? n : u.geometry.width(), prop == P_HEIGHT ? n : u.geometry.height()));
         }
@@ -347,12 +361,10 @@ void write_typed(const std::shared_ptr<Window>& w, Unit& u, int prop, int member
             const bool frameless = as_int(v) == 0;
             if (bool(widget->windowFlags() & Qt::FramelessWindowHint) == frameless)
                 return;
-            const QPoint pos = widget->pos();
-            const QSize size = widget->size();
+            // The frame's place and the outer size stay; the inside gives way
+            // to the frame or takes its room.
             const bool shown = widget->isVisible();
-            widget->setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides it
-            widget->move(pos);
-            widget->resize(size);
+            w->widget->set_frameless(frameless);
             if (shown)
                 show_window(w);
         } else if (prop == P_WINDOW_PICTURE && w->widget) {
