@@ -9,7 +9,7 @@ packages=(
   libmpg123-dev libmp3lame-dev libgif-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libxcb1-dev libx11-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils openbox
   qt6-qpa-plugins libclang-rt-14-dev
 )
 
