@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -112,27 +113,31 @@ std::optional<RtValue> read_common(const Window& w, const Unit& u, int prop)
     }
 }
 
+// Rectangles are kept by their corners: places and sizes near the 32-bit
+// limits (a damaged settings file holds such) would overflow them.
+constexpr int32_t kFarthest = 1 << 24;
+
 bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtValue& v)
 {
     QWidget* widget = u.widget;
     const bool is_window = u.id == 0;
     switch (prop) {
     case P_LEFT:
-    case P_TOP:
+    case P_TOP: {
+        const int n = std::clamp(as_int(v), -kFarthest, kFarthest);
         if (is_window && w->widget) {
-            const int n = as_int(v);
             const QPoint at = w->widget->outer_pos();
             w->widget->place(QPoint(prop == P_LEFT ? n : at.x(), prop == P_TOP ? n : at.y()));
         } else if (widget) {
-            const int n = as_int(v);
             widget->move(prop == P_LEFT ? n : widget->x(), prop == P_TOP ? n : widget->y());
         } else {
-            u.geometry.moveTo(prop == P_LEFT ? as_int(v) : u.geometry.x(), prop == P_TOP ? as_int(v) : u.geometry.y());
+            u.geometry.moveTo(prop == P_LEFT ? n : u.geometry.x(), prop == P_TOP ? n : u.geometry.y());
         }
         return true;
+    }
     case P_WIDTH:
     case P_HEIGHT: {
-        const int n = std::max(0, as_int(v));
+        const int n = std::clamp(as_int(v), 0, kFarthest - 1);
         if (is_window && w->widget) {
             const QSize outer = w->widget->outer_size();
             w->widget->set_outer_size(QSize(prop == P_WIDTH ? n : outer.width(), prop == P_HEIGHT ? n : outer.height()));

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <limits>
+#include <string>
+
 #include "runtime/ui/picture.h"
 #include "tests/runtime/ui/picture_samples.h"
 
@@ -132,6 +135,35 @@ const RoundTrip kRoundTrips[] = {
 
 INSTANTIATE_TEST_SUITE_P(Units, DemoRoundTrip, ::testing::ValuesIn(kRoundTrips),
                          [](const auto& row) { return std::string(row.param.label); });
+
+// Places and sizes at the 32-bit limits (a damaged settings file holds
+// such values) are kept within 2^24 pixels, where the toolkit's rectangles
+// cannot overflow; the unit still moves and reads back.
+TEST_F(DemoUnits, ExtremePlacesAndSizesStayWithinReach)
+{
+    open_main();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kFar = 1 << 24;
+    struct Row {
+        const char* unit;
+        int property;
+        int32_t written, read;
+    };
+    const Row rows[] = {
+        {"按钮_确定", P_LEFT, kMax, kFar},      {"按钮_确定", P_TOP, kMin, -kFar},
+        {"按钮_确定", P_WIDTH, kMax, kFar - 1}, {"按钮_确定", P_LEFT, -70000, -70000},
+        {"动画物体1", P_LEFT, kMin, -kFar},     {"动画物体1", P_HEIGHT, kMax, kFar - 1},
+        {"演示窗口", P_TOP, kMax, kFar},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.unit) + " " + std::to_string(r.property));
+        const UnitRef u = r.unit == std::string("演示窗口") ? rt_window(MainWindow) : unit(r.unit);
+        rt_set(u, r.property, r.written);
+        rt_test_click(u);
+        EXPECT_EQ(rt_get_int(u, r.property), r.read);
+    }
+}
 
 TEST_F(DemoUnits, DesignedValuesReadBack)
 {
