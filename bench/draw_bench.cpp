@@ -70,7 +70,7 @@ void BM_BuildPoolAndDraw(benchmark::State& state)
     for (auto _ : state) {
         build_prize_pool();
         seed_random(seed++);
-        const int32_t grade = drawn_grade(random_between(1, prize_pool.draw_size()));
+        const int32_t grade = drawn_grade(random_ticket(prize_pool.size()));
         benchmark::DoNotOptimize(grade);
     }
     state.SetItemsProcessed(state.iterations() * tickets);
@@ -85,7 +85,7 @@ void BM_DrawOnly(benchmark::State& state)
     int32_t seed = 1;
     for (auto _ : state) {
         seed_random(seed++);
-        benchmark::DoNotOptimize(drawn_grade(random_between(1, prize_pool.draw_size())));
+        benchmark::DoNotOptimize(drawn_grade(random_ticket(prize_pool.size())));
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -69,12 +69,6 @@ int32_t PrizePool::at(int64_t index) const
     rt_report_error(RT_ERR_INDEX, "prize_pool index " + std::to_string(index) + " outside 1.." + std::to_string(size_));
 }
 
-int32_t PrizePool::draw_size() const
-{
-    return size_ > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                       : static_cast<int32_t>(size_);
-}
-
 void build_prize_pool()
 {
     prize_pool.clear();
@@ -114,7 +108,19 @@ int32_t random_between(int32_t a, int32_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(a + r)));
 }
 
-int32_t drawn_grade(int32_t index)
+int64_t random_ticket(int64_t size)
+{
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    if (size <= kMax)
+        return random_between(1, static_cast<int32_t>(size));
+    // Each step gives 31 bits; 62 bits over at most 8 x 2147483647 tickets
+    // leave a bias below one in a hundred million.
+    const auto high = static_cast<uint64_t>(random_between(0, kMax));
+    const auto low = static_cast<uint64_t>(random_between(0, kMax));
+    return 1 + static_cast<int64_t>(((high << 31) | low) % static_cast<uint64_t>(size));
+}
+
+int32_t drawn_grade(int64_t index)
 {
     return prize_pool.at(index);
 }

@@ -24,9 +24,6 @@ public:
     // program through the runtime's error report, as an array check would.
     int32_t at(int64_t index) const;
     int32_t operator[](int64_t index) const { return at(index); }
-    // The upper bound to hand to random_between. A pool beyond the 32-bit
-    // range draws among its first 2147483647 tickets.
-    int32_t draw_size() const;
 
 private:
     struct Run {
@@ -53,5 +50,11 @@ void seed_random(int32_t seed);
 // One step of the generator, reduced into a..b (a <= b).
 int32_t random_between(int32_t a, int32_t b);
 
+// A 1-based ticket index for a pool of `size` tickets (1 or more). Up to
+// 2147483647 tickets this is random_between(1, size), one step as always; a
+// larger pool (counts whose sum passes the 32-bit range) takes two steps,
+// 62 bits, so that every ticket can be drawn.
+int64_t random_ticket(int64_t size);
+
 // The grade of the prize_pool ticket at a 1-based index.
-int32_t drawn_grade(int32_t index);
+int32_t drawn_grade(int64_t index);

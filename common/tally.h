@@ -9,5 +9,7 @@
 // must be told (win_not_counted_text).
 bool record_win(int32_t grade);
 
-// What the operator reads when a win could not be counted.
+// What the operator reads, in a message box with this title and a warning
+// sign, when a win could not be counted.
 std::string win_not_counted_text(int32_t grade);
+inline constexpr const char* kWinNotCountedTitle = "中奖未记录";

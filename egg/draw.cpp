@@ -15,7 +15,7 @@
 
 namespace egg {
 
-int32_t drawn_index = 0;
+int64_t drawn_index = 0;
 
 namespace {
 
@@ -53,7 +53,7 @@ void draw_prize()
     // Everything taken from the pool is read here, before the first point
     // where events run: a nested draw rebuilds the pool under our feet.
     seed_random();
-    drawn_index = random_between(1, prize_pool.draw_size());
+    drawn_index = random_ticket(prize_pool.size());
     const int32_t grade = prize_pool.at(drawn_index);
     const std::string run_dir = rt_get_run_dir();
 
@@ -61,9 +61,10 @@ void draw_prize()
            rt_read_file(run_dir + "\\奖品图片\\" + rt_to_text(grade) + ".jpg"));
 
     std::string grade_music;
+    bool counted = true;
     if (grade >= 1 && grade <= 8) {
         grade_music = run_dir + "\\wav\\" + rt_to_text(grade) + ".mp3";
-        record_win(grade);
+        counted = record_win(grade);
     }
 
     std::vector<std::string> playlist{run_dir + "\\wav\\zaxia.mp3 "};
@@ -92,6 +93,11 @@ void draw_prize()
         if (rt_is_loaded(EffectWindow))
             rt_destroy_window(EffectWindow);
     }
+
+    // The audience has seen the prize; the operator must learn that the
+    // tally (and in quantity mode the pool) does not know of it.
+    if (!counted)
+        rt_message_box(win_not_counted_text(grade), 48, std::string(kWinNotCountedTitle));
 }
 
 void restore_hammer_cursor() { rt_set(main_unit("图形按钮1"), P_MOUSE_POINTER, media::hammer_cursor()); }

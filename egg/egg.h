@@ -40,7 +40,7 @@ void on_main_window_resized();
 void fit_board_to_window();
 
 // Draw, reveal and prize display.
-extern int32_t drawn_index; // 1-based pool index picked by the last draw
+extern int64_t drawn_index; // 1-based pool index picked by the last draw
 void on_egg_click(int egg);
 void draw_prize();
 void play_reveal_animation();

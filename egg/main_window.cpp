@@ -132,6 +132,8 @@ WindowDef main_window_definition()
     close.caption = "关闭";
     close.font = FontSpec{"隶书", 29, true};
     close.text_color = kWhite;
+    // Outlined and shadowed: a grade without a picture leaves the board white.
+    close.effect = 3;
     close.align = 1;
     close.valign = 1;
     close.events.push_back(on_mouse(E_LBUTTON_DOWN, [](int32_t, int32_t, int32_t) { hide_prize_display(); }));

@@ -21,8 +21,13 @@ struct FontChoice {
     int32_t size_pt = 9;
 };
 
-// Answers the modal dialogs. The runtime uses real dialogs unless a backend
-// is installed.
+// How far a move loop dragged its unit.
+struct DragOffset {
+    int32_t dx = 0, dy = 0;
+};
+
+// Answers the modal dialogs, the pop-up menus and the move loops. The
+// runtime shows real ones unless a backend is installed.
 class DialogBackend {
 public:
     virtual ~DialogBackend() = default;
@@ -31,6 +36,16 @@ public:
                            const std::string& initial, int mode, std::string& entry) = 0;
     virtual bool open_file(const std::string& filter, std::string& path) = 0;
     virtual bool choose_font(FontChoice& choice) = 0;
+    // A pop-up menu offering `items` (unit names, in order): the name of the
+    // chosen item, or "" when the menu is dismissed.
+    virtual std::string popup_menu(const std::vector<std::string>& items)
+    {
+        (void)items;
+        return {};
+    }
+    // The move loop of rt_send_message(161, 2): where the drag ended,
+    // relative to where it began.
+    virtual DragOffset drag() { return {}; }
 };
 
 void rt_set_dialog_backend(DialogBackend* backend); // not owned; nullptr = real dialogs
@@ -54,13 +69,19 @@ public:
     std::deque<std::optional<std::string>> input_answers;  // nullopt = Cancel; default Cancel
     std::deque<std::optional<std::string>> file_answers;   // nullopt = Cancel; default Cancel
     std::deque<std::optional<FontChoice>> font_answers;    // nullopt = Cancel; default Cancel
+    std::deque<std::string> menu_choices;                // item name, "" dismisses; default dismisses
+    std::deque<DragOffset> drags;                        // default: the unit stays
     std::function<void(const Shown&)> on_show;           // runs inside every dialog
+
+    std::vector<std::string> last_popup_items;           // what the last pop-up menu offered
 
     int32_t message_box(const std::string& text, int32_t style, const std::string& title) override;
     bool input_box(const std::string& prompt, const std::string& title, const std::string& initial,
                    int mode, std::string& entry) override;
     bool open_file(const std::string& filter, std::string& path) override;
     bool choose_font(FontChoice& choice) override;
+    std::string popup_menu(const std::vector<std::string>& items) override;
+    DragOffset drag() override;
 
     std::vector<std::string> messages() const; // texts of the message boxes, in order
 };
@@ -73,11 +94,10 @@ void rt_post(std::function<void()> action);
 void rt_test_click(UnitRef unit);                       // press and release, left button; a menu item: chosen
 void rt_test_mouse(UnitRef unit, int event, int32_t x = 1, int32_t y = 1, int32_t key_state = 0);
 void rt_test_key(UnitRef unit, int key_code, int32_t key_state = 0); // key press on a unit
-// Chooses an item of the pop-up menu that the next rt_popup_menu shows
-// (by item name); an empty name dismisses the menu.
+// Shorthands for the installed ScriptedDialogs (none installed ends the
+// program with an error report): the next pop-up menu chooses this item (by
+// name; "" dismisses it), the next move loop drags its unit by dx, dy.
 void rt_test_next_menu_choice(std::string item_name);
-// The next move loop (rt_send_message 161/2) moves the unit by dx, dy and
-// returns, as if the mouse had dragged it.
 void rt_test_next_drag(int32_t dx, int32_t dy);
 // Asks the window to close as its close box would (may-close query first).
 void rt_test_close_box(int window_id);
@@ -90,5 +110,5 @@ void rt_sound_log_clear();
 // True while the list player still has something to play.
 bool rt_music_playing();
 
-// A pop-up menu shown by rt_popup_menu: item names in order (for tests).
+// The items of the last pop-up menu the installed ScriptedDialogs answered.
 std::vector<std::string> rt_last_popup_items();

@@ -164,7 +164,7 @@ void on_spin_timer()
             rt_set(marker, P_VISIBLE, false);
         } else {
             seed_random();
-            highlight_pos = prize_pool.at(random_between(1, prize_pool.draw_size()));
+            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
         }
     } else if (spin_countdown == 0) {
         // Nobody stopped the spin. The slot it reached is the result only
@@ -177,7 +177,7 @@ void on_spin_timer()
         }
         if (!has_tickets(highlight_pos)) {
             seed_random();
-            highlight_pos = prize_pool.at(random_between(1, prize_pool.draw_size()));
+            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
         }
     }
 

@@ -1,6 +1,8 @@
 #include "runtime/ini.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -85,6 +87,12 @@ std::string folder_of(const std::string& path)
     return path.substr(0, slash);
 }
 
+std::string base_of(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // A name next to the target that no one else picks: process, counter and
 // clock together.
 std::string temp_name_for(const std::string& target)
@@ -93,11 +101,92 @@ std::string temp_name_for(const std::string& target)
     struct timespec ts {};
     ::clock_gettime(CLOCK_REALTIME, &ts);
     const std::string folder = folder_of(target);
-    const std::size_t slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return (folder == "/" ? std::string() : folder) + "/." + base + ".tmp-"
+    return (folder == "/" ? std::string() : folder) + "/." + base_of(target) + ".tmp-"
            + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-"
            + std::to_string(ts.tv_nsec);
+}
+
+// "<pid>-<counter>-<nanoseconds>" as temp_name_for writes it: the pid, or 0
+// for any other text.
+pid_t writer_of(std::string_view suffix)
+{
+    pid_t pid = 0;
+    int fields = 0;
+    bool digits = false;
+    for (const char c : suffix) {
+        if (c >= '0' && c <= '9') {
+            if (fields == 0) {
+                if (pid > 99999999)
+                    return 0;
+                pid = pid * 10 + (c - '0');
+            }
+            digits = true;
+        } else if (c == '-' && digits && fields < 2) {
+            ++fields;
+            digits = false;
+        } else {
+            return 0;
+        }
+    }
+    return fields == 2 && digits ? pid : 0;
+}
+
+// Removes the temporary files of `target` that writers killed during a
+// write left behind: those whose writer has gone and that have not changed
+// for a minute (a write takes milliseconds), or that have not changed for a
+// day whoever wrote them.
+void remove_stale_temporaries(const std::string& target)
+{
+    const std::string folder = folder_of(target);
+    const std::string prefix = "." + base_of(target) + ".tmp-";
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const struct dirent* e = ::readdir(d)) {
+        const std::string_view name(e->d_name);
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        const pid_t writer = writer_of(name.substr(prefix.size()));
+        if (writer <= 0)
+            continue;
+        const std::string path = (folder == "/" ? std::string() : folder) + "/" + std::string(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const time_t unchanged = now - st.st_mtime;
+        const bool writer_gone = ::kill(writer, 0) != 0 && errno == ESRCH;
+        if ((writer_gone && unchanged >= 60) || unchanged >= 24 * 60 * 60)
+            (void)::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
+
+// Overwrites the file where it stands, for a folder that takes no new file.
+// Space for a longer content is taken first, so a full disk fails before a
+// byte is changed.
+bool write_in_place(const std::string& target, const std::string& data)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && static_cast<off_t>(data.size()) > st.st_size) {
+        const int err = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(data.size())) == 0 ? 0 : errno;
+        ok = err != ENOSPC && err != EDQUOT && err != EFBIG;
+    }
+    std::size_t done = 0;
+    while (ok && done < data.size()) {
+        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 && ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
 }
 
 // Writes the whole content under a temporary name in the same folder, makes
@@ -120,13 +209,15 @@ bool replace_file(std::string target, const std::string& data)
         old = st;
     }
 
+    remove_stale_temporaries(target);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = temp_name_for(target);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            // A folder we may not write in may still hold a file we may.
+            return old && write_in_place(target, data);
     }
     if (fd < 0)
         return false;
@@ -184,7 +275,20 @@ std::string rt_read_config(std::string_view path, std::string_view section,
     std::string bytes;
     if (read_whole(rt_native_path(path), bytes) != ReadResult::ok)
         return default_result(default_text);
-    const ini::Document doc(std::move(bytes));
+    const ini::FileText file(bytes);
+    if (file.encoding() == ini::Encoding::utf8) {
+        const ini::Document doc(file.text(), ini::Encoding::utf8);
+        const std::optional<std::string_view> value = doc.find(section, key);
+        if (!value)
+            return default_result(default_text);
+        // The buffer holds GBK bytes whatever the file's encoding.
+        const std::string_view text = c_text(*value);
+        const std::string gbk = utf8_to_gbk(text);
+        if (gbk.size() <= ini::kValueLimit)
+            return std::string(text);
+        return gbk_to_utf8(ini::cut_gbk(gbk, ini::kValueLimit));
+    }
+    const ini::Document doc(file.text());
     const std::optional<std::string_view> value
         = doc.find(utf8_to_gbk(section), utf8_to_gbk(key));
     if (!value)
@@ -209,11 +313,17 @@ bool rt_write_config(std::string_view path, std::string_view section, std::strin
         // Writing now would throw away every item we could not read.
         return false;
     }
-    ini::Document doc(bytes);
-    if (!doc.set(utf8_to_gbk(c_text(section)), utf8_to_gbk(c_text(key)),
-                 utf8_to_gbk(c_text(value))))
+    // A file keeps its encoding: a Unicode file that other editors left gets
+    // its items in Unicode too, where those editors read them.
+    const ini::FileText file(bytes);
+    const bool unicode = file.encoding() == ini::Encoding::utf8;
+    const auto in_file = [unicode](std::string_view text) {
+        return unicode ? std::string(c_text(text)) : utf8_to_gbk(c_text(text));
+    };
+    ini::Document doc(file.text(), file.encoding());
+    if (!doc.set(in_file(section), in_file(key), in_file(value)))
         return false;
-    if (doc.bytes() == bytes && !bytes.empty())
+    if (doc.bytes() == file.text() && !bytes.empty())
         return true;
-    return replace_file(target, doc.bytes());
+    return replace_file(target, file.file_with(doc.bytes()));
 }

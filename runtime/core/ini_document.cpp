@@ -10,10 +10,12 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool is_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 bool is_trail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
-// Length of the character at s[i]: 2 for a double-byte GBK character, else 1.
-std::size_t char_len(std::string_view s, std::size_t i)
+// Length of the character at s[i] as far as the rules care: 2 for a
+// double-byte GBK character, else 1. In UTF-8 no byte of a longer character
+// looks like ASCII, so byte by byte is enough there.
+std::size_t char_len(std::string_view s, std::size_t i, Encoding encoding)
 {
-    if (is_lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()
+    if (encoding == Encoding::gbk && is_lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()
         && is_trail(static_cast<unsigned char>(s[i + 1])))
         return 2;
     return 1;
@@ -21,9 +23,9 @@ std::size_t char_len(std::string_view s, std::size_t i)
 
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// One physical line. `body_end` stops before the line end ("\n" or "\r\n",
-// or a stray "\r" at the end of the file), `next` is where the next line
-// starts.
+// One physical line. `body_end` stops before the line end, `next` is where
+// the next line starts. A line ends at "\n" (a "\r" before it belongs to
+// the end); where no "\n" follows any more, a lone "\r" ends it.
 struct Line {
     std::size_t begin = 0;
     std::size_t body_end = 0;
@@ -49,11 +51,14 @@ public:
             return false;
         line.begin = pos_;
         const std::size_t nl = bytes_.find('\n', pos_);
-        std::size_t end = nl == std::string_view::npos ? bytes_.size() : nl;
-        line.next = nl == std::string_view::npos ? bytes_.size() : nl + 1;
-        if (end > line.begin && bytes_[end - 1] == '\r')
-            --end;
-        line.body_end = end;
+        if (nl == std::string_view::npos) {
+            const std::size_t cr = bytes_.find('\r', pos_);
+            line.body_end = cr == std::string_view::npos ? bytes_.size() : cr;
+            line.next = cr == std::string_view::npos ? bytes_.size() : cr + 1;
+        } else {
+            line.body_end = nl > line.begin && bytes_[nl - 1] == '\r' ? nl - 1 : nl;
+            line.next = nl + 1;
+        }
         pos_ = line.next;
         return true;
     }
@@ -64,11 +69,11 @@ private:
 };
 
 // Position of the last ']' that is a character of its own, or npos.
-std::size_t last_close_bracket(std::string_view s)
+std::size_t last_close_bracket(std::string_view s, Encoding encoding)
 {
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = char_len(s, i);
+        const std::size_t n = char_len(s, i, encoding);
         if (n == 1 && s[i] == ']')
             found = i;
         i += n;
@@ -76,14 +81,14 @@ std::size_t last_close_bracket(std::string_view s)
     return found;
 }
 
-Parsed parse(std::string_view text)
+Parsed parse(std::string_view text, Encoding encoding)
 {
     Parsed p;
     const std::string_view content = trim_blanks(text);
     if (content.empty())
         return p;
     if (content.front() == '[') {
-        const std::size_t close = last_close_bracket(content.substr(1));
+        const std::size_t close = last_close_bracket(content.substr(1), encoding);
         if (close != std::string_view::npos) {
             p.kind = Kind::header;
             p.name = trim_blanks(content.substr(1, close));
@@ -127,12 +132,12 @@ std::string_view trim_blanks(std::string_view s)
     return s.substr(b, e - b);
 }
 
-bool names_equal(std::string_view a, std::string_view b)
+bool names_equal(std::string_view a, std::string_view b, Encoding encoding)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size();) {
-        const std::size_t n = char_len(a, i);
+        const std::size_t n = char_len(a, i, encoding);
         if (n == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return false;
@@ -150,7 +155,7 @@ std::string_view cut_gbk(std::string_view gbk, std::size_t limit)
         return gbk;
     std::size_t i = 0;
     while (i < limit) {
-        const std::size_t n = char_len(gbk, i);
+        const std::size_t n = char_len(gbk, i, Encoding::gbk);
         if (i + n > limit)
             break;
         i += n;
@@ -171,13 +176,13 @@ std::optional<std::string_view> Document::find(std::string_view section,
     Line line;
     bool inside = false;
     while (reader.next(line)) {
-        const Parsed p = parse(all.substr(line.begin, line.body_end - line.begin));
+        const Parsed p = parse(all.substr(line.begin, line.body_end - line.begin), encoding_);
         if (p.kind == Kind::header) {
             // Only the first section of that name counts.
             if (inside)
                 return std::nullopt;
-            inside = names_equal(p.name, section);
-        } else if (p.kind == Kind::item && inside && names_equal(p.name, key)) {
+            inside = names_equal(p.name, section, encoding_);
+        } else if (p.kind == Kind::item && inside && names_equal(p.name, key, encoding_)) {
             if (!p.has_value)
                 return std::nullopt;
             return unquote(p.value);
@@ -205,10 +210,10 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
     std::string header;
     header.append("[").append(section).append("]");
     {
-        const Parsed item = parse(body);
-        const Parsed head = parse(header);
-        if (item.kind != Kind::item || !names_equal(item.name, key)
-            || head.kind != Kind::header || !names_equal(head.name, section))
+        const Parsed item = parse(body, encoding_);
+        const Parsed head = parse(header, encoding_);
+        if (item.kind != Kind::item || !names_equal(item.name, key, encoding_)
+            || head.kind != Kind::header || !names_equal(head.name, section, encoding_))
             return false;
     }
 
@@ -220,17 +225,17 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
     std::size_t insert_at = 0;
     while (reader.next(line)) {
         const std::string_view text = all.substr(line.begin, line.body_end - line.begin);
-        const Parsed p = parse(text);
+        const Parsed p = parse(text, encoding_);
         if (p.kind == Kind::header) {
             if (inside)
                 break;
-            if (names_equal(p.name, section)) {
+            if (names_equal(p.name, section, encoding_)) {
                 inside = true;
                 section_found = true;
                 insert_at = line.next;
             }
         } else if (p.kind == Kind::item && inside) {
-            if (names_equal(p.name, key)) {
+            if (names_equal(p.name, key, encoding_)) {
                 // Keep the key as the file spells it, and the line end.
                 std::string replaced(p.name);
                 replaced.append("=").append(value);
@@ -241,21 +246,155 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
         }
     }
 
+    if (!section_found)
+        insert_at = bytes_.size();
+    // Lines after the last "\n" end with a lone "\r" if any of them does; a
+    // "\r\n" among them would make both sides read them as one line.
+    const std::size_t last_nl = bytes_.rfind('\n');
+    const std::size_t tail = last_nl == std::string::npos ? 0 : last_nl + 1;
+    const bool lone_cr = insert_at > tail && bytes_.find('\r', tail) != std::string::npos;
+    const char* const end = lone_cr ? "\r" : "\r\n";
+    const bool open_last_line = !bytes_.empty() && bytes_.back() != (lone_cr ? '\r' : '\n');
+
     std::string added;
-    const bool open_last_line = !bytes_.empty() && bytes_.back() != '\n';
-    if (!section_found) {
-        if (open_last_line)
-            added += "\r\n";
-        added.append(header).append("\r\n");
-        added.append(body).append("\r\n");
-        bytes_ += added;
-        return true;
-    }
     if (insert_at == bytes_.size() && open_last_line)
-        added += "\r\n";
-    added.append(body).append("\r\n");
+        added += end;
+    if (!section_found)
+        added.append(header).append(end);
+    added.append(body).append(end);
     bytes_.insert(insert_at, added);
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Unicode files
+
+namespace {
+
+void put_utf8(std::string& out, uint32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The code point at s[i] and its length; a byte that starts no valid
+// sequence is U+FFFD of length 1. Surrogates encoded on their own (as we
+// write unpaired UTF-16 units) are taken as they stand.
+uint32_t take_utf8(std::string_view s, std::size_t i, std::size_t& len)
+{
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char c = b(0);
+    len = 1;
+    if (c < 0x80)
+        return c;
+    std::size_t n = 0;
+    uint32_t v = 0;
+    uint32_t min = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2, v = c & 0x1F, min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3, v = c & 0x0F, min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4, v = c & 0x07, min = 0x10000;
+    } else {
+        return 0xFFFD;
+    }
+    if (i + n > s.size())
+        return 0xFFFD;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((b(k) & 0xC0) != 0x80)
+            return 0xFFFD;
+        v = (v << 6) | (b(k) & 0x3F);
+    }
+    if (v < min || v > 0x10FFFF)
+        return 0xFFFD;
+    len = n;
+    return v;
+}
+
+} // namespace
+
+FileText::FileText(std::string_view file)
+{
+    if (file.substr(0, 3) == "\xEF\xBB\xBF") {
+        form_ = Form::utf8_bom;
+        text_ = std::string(file.substr(3));
+        return;
+    }
+    const bool le = file.substr(0, 2) == "\xFF\xFE";
+    const bool be = file.substr(0, 2) == "\xFE\xFF";
+    if (!le && !be) {
+        text_ = std::string(file);
+        return;
+    }
+    form_ = le ? Form::utf16le_bom : Form::utf16be_bom;
+    const std::string_view units = file.substr(2, (file.size() - 2) / 2 * 2);
+    odd_byte_ = std::string(file.substr(2 + units.size()));
+    const auto unit = [&](std::size_t k) -> uint32_t {
+        const auto lo = static_cast<unsigned char>(units[le ? k : k + 1]);
+        const auto hi = static_cast<unsigned char>(units[le ? k + 1 : k]);
+        return static_cast<uint32_t>(lo | (hi << 8));
+    };
+    text_.reserve(units.size());
+    for (std::size_t k = 0; k < units.size(); k += 2) {
+        const uint32_t u = unit(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 2 < units.size()) {
+            const uint32_t low = unit(k + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                put_utf8(text_, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                k += 2;
+                continue;
+            }
+        }
+        put_utf8(text_, u);
+    }
+}
+
+std::string FileText::file_with(std::string_view text) const
+{
+    switch (form_) {
+    case Form::gbk:
+        return std::string(text);
+    case Form::utf8_bom:
+        return "\xEF\xBB\xBF" + std::string(text);
+    case Form::utf16le_bom:
+    case Form::utf16be_bom:
+        break;
+    }
+    const bool le = form_ == Form::utf16le_bom;
+    std::string out = le ? "\xFF\xFE" : "\xFE\xFF";
+    out.reserve(2 + text.size() * 2 + odd_byte_.size());
+    const auto put_unit = [&](uint32_t u) {
+        const char lo = static_cast<char>(u & 0xFF);
+        const char hi = static_cast<char>(u >> 8);
+        out += le ? lo : hi;
+        out += le ? hi : lo;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = 1;
+        const uint32_t c = take_utf8(text, i, len);
+        i += len;
+        if (c >= 0x10000) {
+            put_unit(0xD800 + ((c - 0x10000) >> 10));
+            put_unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put_unit(c);
+        }
+    }
+    return out + odd_byte_;
 }
 
 } // namespace ini

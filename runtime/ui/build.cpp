@@ -89,7 +89,7 @@ QWidget* make_widget(const std::shared_ptr<Window>& w, Unit& u, QWidget* parent)
         }
         auto* e = new QLineEdit(caption, parent);
         if (d.masked)
-            e->setEchoMode(QLineEdit::Password);
+            mask_entry(e);
         e->setAlignment(label_alignment(d.align) | Qt::AlignVCenter);
         return e;
     }
@@ -264,8 +264,11 @@ void build_window(const std::shared_ptr<Window>& wp)
     w.widget = ww;
     ww->setWindowTitle(QString::fromStdString(d.title));
     ww->setWindowFlag(Qt::FramelessWindowHint, d.border == 0);
-    ww->move(d.left, d.top);
-    ww->resize(std::max(d.width, 1), std::max(d.height, 1));
+    // Made now, the platform window tells its frame before the window shows
+    // where the platform knows it that early.
+    ww->winId();
+    ww->place(QPoint(d.left, d.top));
+    ww->set_outer_size(QSize(std::max(d.width, 1), std::max(d.height, 1)));
     if (d.back_color)
         ww->set_back_color(color_from_ref(*d.back_color));
     ww->picture().set(d.picture);

@@ -140,8 +140,9 @@ int32_t rt_send_message(UnitRef unit, uint32_t message, int32_t wparam, int32_t)
     const Unit* u = find_unit(w, unit.unit);
     if (!u || !u->widget)
         return 0;
-    if (auto delta = take_drag()) {
-        u->widget->move(u->widget->pos() + *delta);
+    if (DialogBackend* backend = dialog_backend()) {
+        const DragOffset d = backend->drag();
+        u->widget->move(u->widget->pos() + QPoint(d.dx, d.dy));
         return 0;
     }
     run_move_loop(u->widget);

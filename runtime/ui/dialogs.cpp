@@ -2,6 +2,7 @@
 #include "runtime/ui/dialogs.h"
 
 #include "runtime/ui/model.h"
+#include "runtime/ui/widgets.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -154,7 +155,7 @@ bool show_input_box(const std::string& prompt, const std::string& title, const s
     else if (mode == 3)
         edit->setValidator(new QDoubleValidator(edit));
     else if (mode == 4)
-        edit->setEchoMode(QLineEdit::Password);
+        mask_entry(edit);
     edit->selectAll();
     layout->addWidget(edit);
     add_ok_cancel(dlg, layout);

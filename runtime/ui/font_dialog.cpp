@@ -3,14 +3,17 @@
 #include "runtime/ui/dialogs.h"
 #include "runtime/ui/model.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace rtui {
@@ -22,6 +25,21 @@ void paint_swatch(QPushButton* button, const QColor& c)
     QPixmap swatch(32, 16);
     swatch.fill(c);
     button->setIcon(QIcon(swatch));
+}
+
+// The face's own style with that weight and slant, or "" when it has none.
+QString style_named(const QString& family, bool bold, bool italic)
+{
+    QString found;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::bold(family, style) != bold || QFontDatabase::italic(family, style) != italic)
+            continue;
+        // Of several, the plain weight: no "Light" for regular, no "Black" for bold.
+        const int weight = QFontDatabase::weight(family, style);
+        if (found.isEmpty() || weight == (bold ? QFont::Bold : QFont::Normal))
+            found = style;
+    }
+    return found;
 }
 
 } // namespace
@@ -37,20 +55,66 @@ bool show_font_dialog(FontChoice& choice)
     if (choice.size_pt > 0)
         preset.setPointSize(choice.size_pt);
     // The designed faces are only substitutes here and not in the dialog's
-    // list, and a face without a bold style turns the dialog's choice to
-    // regular: show the face that really draws, and hand back each preset
-    // value that the operator leaves as the dialog first showed it.
+    // list: show the face that really draws, and hand back the preset's name
+    // and size while the operator leaves them as the dialog first showed them.
+    const QFontInfo drawn(preset);
     QFont shown = preset;
-    shown.setFamily(QFontInfo(preset).family());
+    shown.setFamily(drawn.family());
+    // By its own name the list finds the style even where it is not called
+    // "Regular" or "Bold" ("Roman", "Book", "Demi").
+    shown.setStyleName(drawn.styleName());
     auto* fonts = new QFontDialog(shown, &dlg);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setCurrentFont(shown);
     const QFont initial = fonts->currentFont();
     layout->addWidget(fonts);
+    // The chooser is a dialog of its own: Escape in it (or anything else that
+    // ends it) ends ours the same way.
+    QObject::connect(fonts, &QDialog::finished, &dlg, [&dlg](int result) {
+        dlg.done(result == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected);
+    });
+
+    // Bold and italic as boxes of their own: the style list offers only the
+    // styles a face has, while the labels can draw any face bold or italic.
+    // Picking a style in the list sets them; ticking them picks the style
+    // where the face has one.
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QString::fromUtf8("字形:"), &dlg));
+    auto* bold = new QCheckBox(QString::fromUtf8("粗体"), &dlg);
+    auto* italic = new QCheckBox(QString::fromUtf8("斜体"), &dlg);
+    bold->setChecked(choice.bold);
+    italic->setChecked(choice.italic);
+    row->addWidget(bold);
+    row->addWidget(italic);
+    bool pushing = false;
+    QFont last = initial;
+    QObject::connect(fonts, &QFontDialog::currentFontChanged, &dlg, [&](const QFont& f) {
+        if (!pushing) {
+            const QSignalBlocker quiet_bold(bold), quiet_italic(italic);
+            const bool other_face = f.family() != last.family();
+            if (other_face || f.bold() != last.bold())
+                bold->setChecked(f.bold());
+            if (other_face || f.italic() != last.italic())
+                italic->setChecked(f.italic());
+        }
+        last = f;
+    });
+    auto push_style = [&] {
+        QFont f = fonts->currentFont();
+        const QString style = style_named(f.family(), bold->isChecked(), italic->isChecked());
+        if (style.isEmpty() || style == f.styleName())
+            return;
+        f.setStyleName(style);
+        pushing = true;
+        fonts->setCurrentFont(f);
+        pushing = false;
+    };
+    QObject::connect(bold, &QCheckBox::toggled, &dlg, push_style);
+    QObject::connect(italic, &QCheckBox::toggled, &dlg, push_style);
+    row->addSpacing(24);
 
     QColor color = color_from_ref(choice.color);
-    auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QString::fromUtf8("颜色:"), &dlg));
     auto* color_button = new QPushButton(QString::fromUtf8("选择颜色..."), &dlg);
     paint_swatch(color_button, color);
@@ -75,14 +139,10 @@ bool show_font_dialog(FontChoice& choice)
         choice.face = f.family().toStdString();
     if (f.pointSize() != initial.pointSize() || f.pixelSize() != initial.pixelSize())
         choice.size_pt = f.pointSize() > 0 ? f.pointSize() : points_from_pixels(f.pixelSize());
-    if (f.bold() != initial.bold())
-        choice.bold = f.bold();
-    if (f.italic() != initial.italic())
-        choice.italic = f.italic();
-    if (f.underline() != initial.underline())
-        choice.underline = f.underline();
-    if (f.strikeOut() != initial.strikeOut())
-        choice.strikeout = f.strikeOut();
+    choice.bold = bold->isChecked();
+    choice.italic = italic->isChecked();
+    choice.underline = f.underline();
+    choice.strikeout = f.strikeOut();
     choice.color = ref_from_color(color);
     return true;
 }

@@ -72,11 +72,10 @@ void rt_popup_menu(UnitRef window, UnitRef menu, std::optional<int32_t> x, std::
     QMenu popup;
     MenuBuild built;
     fill(popup, *w, root->id, !root->disabled, built, 0);
-    note_popup_items(built.names);
 
     int chosen = 0;
-    if (auto choice = take_menu_choice()) {
-        auto it = built.enabled_by_name.find(*choice);
+    if (DialogBackend* backend = dialog_backend()) {
+        auto it = built.enabled_by_name.find(backend->popup_menu(built.names));
         chosen = it == built.enabled_by_name.end() ? 0 : it->second;
     } else if (!built.ids.empty()) {
         QPoint at = QCursor::pos() + QPoint(3, 3);

@@ -64,6 +64,7 @@ struct Window {
     QPointer<WindowWidget> widget;
     std::vector<Unit> units;       // units[0] is the window itself
     int parent_window = 0;         // loaded with a parent (closes with it)
+    QPointer<QWidget> modal_owner; // the window a modal window was opened from
 
     bool loaded = true;
     bool close_pending = false;
@@ -149,10 +150,5 @@ uint32_t ref_from_color(const QColor& c);
 
 // The dialog backend installed by tests, or null.
 DialogBackend* dialog_backend();
-
-// Test seams consumed by the commands.
-std::optional<std::string> take_menu_choice();
-std::optional<QPoint> take_drag();
-void note_popup_items(std::vector<std::string> items);
 
 } // namespace rtui

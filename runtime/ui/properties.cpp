@@ -83,12 +83,20 @@ std::optional<RtValue> read_common(const Window& w, const Unit& u, int prop)
     const bool is_window = u.id == 0;
     switch (prop) {
     case P_LEFT:
+        if (is_window && w.widget)
+            return w.widget->outer_pos().x();
         return widget ? widget->x() : u.geometry.x();
     case P_TOP:
+        if (is_window && w.widget)
+            return w.widget->outer_pos().y();
         return widget ? widget->y() : u.geometry.y();
     case P_WIDTH:
+        if (is_window && w.widget)
+            return w.widget->outer_size().width();
         return widget ? widget->width() : u.geometry.width();
     case P_HEIGHT:
+        if (is_window && w.widget)
+            return w.widget->outer_size().height();
         return widget ? widget->height() : u.geometry.height();
     case P_VISIBLE:
         if (is_window)
@@ -105,6 +113,10 @@ std::optional<RtValue> read_common(const Window& w, const Unit& u, int prop)
     }
 }
 
+// Rectangles are kept by their corners: places and sizes near the 32-bit
+// limits (a damaged settings file holds such) would overflow them.
+constexpr int32_t kFarthest = 1 << 24;
+
 bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtValue& v)
 {
     QWidget* widget = u.widget;
@@ -112,23 +124,26 @@ bool write_common(const std::shared_ptr<Window>& w, Unit& u, int prop, const RtV
     switch (prop) {
     case P_LEFT:
     case P_TOP: {
-        // The toolkit keeps the right and bottom edges in ints as well: a place
-        // near the integer limits (a stored "1e30") would overflow them. No
-        // screen reaches this far.
-        const int n = std::clamp(as_int(v), -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        if (widget)
+        const int n = std::clamp(as_int(v), -kFarthest, kFarthest);
+        if (is_window && w->widget) {
+            const QPoint at = w->widget->outer_pos();
+            w->widget->place(QPoint(prop == P_LEFT ? n : at.x(), prop == P_TOP ? n : at.y()));
+        } else if (widget) {
             widget->move(prop == P_LEFT ? n : widget->x(), prop == P_TOP ? n : widget->y());
-        else
+        } else {
             u.geometry.moveTo(prop == P_LEFT ? n : u.geometry.x(), prop == P_TOP ? n : u.geometry.y());
+        }
         return true;
     }
     case P_WIDTH:
     case P_HEIGHT: {
-        const int n = std::max(0, as_int(v));
-        if (widget) {
+        const int n = std::clamp(as_int(v), 0, kFarthest - 1);
+        if (is_window && w->widget) {
+            const QSize outer = w->widget->outer_size();
+            w->widget->set_outer_size(QSize(prop == P_WIDTH ? n : outer.width(), prop == P_HEIGHT ? n : outer.height()));
+            report_size(w);
+        } else if (widget) {
             widget->resize(prop == P_WIDTH ? n : widget->width(), prop == P_HEIGHT ? n : widget->height());
-            if (is_window)
-                report_size(w);
         } else {
             u.geometry.setSize(QSize(prop == P_WIDTH ? n : u.geometry.width(), prop == P_HEIGHT ? n : u.geometry.height()));
         }
@@ -351,12 +366,10 @@ void write_typed(const std::shared_ptr<Window>& w, Unit& u, int prop, int member
             const bool frameless = as_int(v) == 0;
             if (bool(widget->windowFlags() & Qt::FramelessWindowHint) == frameless)
                 return;
-            const QPoint pos = widget->pos();
-            const QSize size = widget->size();
+            // The frame's place and the outer size stay; the inside gives way
+            // to the frame or takes its room.
             const bool shown = widget->isVisible();
-            widget->setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides it
-            widget->move(pos);
-            widget->resize(size);
+            w->widget->set_frameless(frameless);
             if (shown)
                 show_window(w);
         } else if (prop == P_WINDOW_PICTURE && w->widget) {

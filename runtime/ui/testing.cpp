@@ -2,6 +2,7 @@
 // menu choices and drags, and the sound log.
 #include "runtime/testing.h"
 
+#include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/ui/model.h"
 #include "runtime/ui/sound.h"
@@ -12,15 +13,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include <deque>
 
 namespace rtui {
 
 namespace {
-
-std::deque<std::string> menu_choices;
-std::deque<QPoint> drags;
-std::vector<std::string> popup_items;
 
 void send_mouse(QWidget* target, QEvent::Type type, Qt::MouseButton button, QPoint at, int keys)
 {
@@ -70,27 +66,15 @@ int qt_key_of(int vk)
     }
 }
 
+// The scripted backend the shorthands talk to.
+ScriptedDialogs& scripted(const char* caller)
+{
+    if (auto* s = dynamic_cast<ScriptedDialogs*>(dialog_backend()))
+        return *s;
+    rt_report_error(RT_ERR_BAD_UNIT, std::string(caller) + ": no ScriptedDialogs installed");
+}
+
 } // namespace
-
-std::optional<std::string> take_menu_choice()
-{
-    if (menu_choices.empty())
-        return std::nullopt;
-    std::string c = std::move(menu_choices.front());
-    menu_choices.pop_front();
-    return c;
-}
-
-std::optional<QPoint> take_drag()
-{
-    if (drags.empty())
-        return std::nullopt;
-    const QPoint d = drags.front();
-    drags.pop_front();
-    return d;
-}
-
-void note_popup_items(std::vector<std::string> items) { popup_items = std::move(items); }
 
 } // namespace rtui
 
@@ -158,6 +142,25 @@ bool ScriptedDialogs::choose_font(FontChoice& choice)
         return false;
     choice = *a;
     return true;
+}
+
+std::string ScriptedDialogs::popup_menu(const std::vector<std::string>& items)
+{
+    last_popup_items = items;
+    if (menu_choices.empty())
+        return {};
+    std::string c = std::move(menu_choices.front());
+    menu_choices.pop_front();
+    return c;
+}
+
+DragOffset ScriptedDialogs::drag()
+{
+    if (drags.empty())
+        return {};
+    const DragOffset d = drags.front();
+    drags.pop_front();
+    return d;
 }
 
 std::vector<std::string> ScriptedDialogs::messages() const
@@ -246,9 +249,12 @@ void rt_test_key(UnitRef unit, int key_code, int32_t key_state)
     QApplication::sendEvent(target, &release);
 }
 
-void rt_test_next_menu_choice(std::string item_name) { menu_choices.push_back(std::move(item_name)); }
+void rt_test_next_menu_choice(std::string item_name)
+{
+    scripted("rt_test_next_menu_choice").menu_choices.push_back(std::move(item_name));
+}
 
-void rt_test_next_drag(int32_t dx, int32_t dy) { drags.emplace_back(dx, dy); }
+void rt_test_next_drag(int32_t dx, int32_t dy) { scripted("rt_test_next_drag").drags.push_back({dx, dy}); }
 
 void rt_test_close_box(int window_id)
 {
@@ -269,4 +275,4 @@ std::vector<std::string> rt_sound_log()
 void rt_sound_log_clear() { sound::clear_log(); }
 bool rt_music_playing() { return sound::list_playing(); }
 
-std::vector<std::string> rt_last_popup_items() { return popup_items; }
+std::vector<std::string> rt_last_popup_items() { return scripted("rt_last_popup_items").last_popup_items; }

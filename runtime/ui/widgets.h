@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QImage>
+#include <QMargins>
 #include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
@@ -16,9 +17,15 @@
 #include "runtime/types.h"
 #include "runtime/ui/picture.h"
 
+class QLineEdit;
+
 namespace rtui {
 
 struct Window;
+
+// Password entry: every typed character shows as "*", whatever the style's
+// own mask character.
+void mask_entry(QLineEdit* edit);
 
 // A picture property: the bytes as written, their decoded frames, the
 // animation of an animated GIF, and a cache of the last scaled frame.
@@ -56,7 +63,11 @@ private:
     Qt::AspectRatioMode cache_mode_ = Qt::IgnoreAspectRatio;
 };
 
-// A top-level window of the program.
+// A top-level window of the program. Its size as the program sees it is the
+// outer size, frame and title bar included, as its place is the frame's
+// place: a window manager frames it only once it is shown (and again when
+// the border changes), so the outer size asked for is kept and the inside
+// follows whenever the frame turns out other than it was.
 class WindowWidget : public QWidget {
 public:
     WindowWidget(std::weak_ptr<Window> window, QWidget* parent);
@@ -64,16 +75,41 @@ public:
     void set_back_color(std::optional<QColor> c);
     std::shared_ptr<Window> window() const { return window_.lock(); }
 
+    QSize outer_size() const;
+    void set_outer_size(QSize outer);
+    // Frame and title bar beyond the inside; none for a frameless window.
+    QSize frame_extra() const;
+    // The frame's top-left corner (the window itself when frameless), and
+    // placing it.
+    QPoint outer_pos() const;
+    void place(QPoint at);
+    // Gives the window a frame or takes it away; its outer place and size stay.
+    void set_frameless(bool frameless);
+    // Fits the inside to the outer size asked for if the frame changed, now
+    // and, for a few seconds, whenever the frame turns out to have changed.
+    void fit_frame();
+    void watch_frame();
+
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QMargins frame_margins() const;
+    void follow_frame();
+
     std::weak_ptr<Window> window_;
     PictureSlot picture_;
     std::optional<QColor> back_;
+    QSize outer_;             // what the program asked for; empty: nothing asked
+    QSize known_extra_;       // the frame when the inside was last fitted
+    std::optional<QPoint> placed_at_; // where the program put the frame
+    bool follow_pending_ = false;
+    QTimer frame_watch_;
+    int frame_checks_left_ = 0;
 };
 
 // Shows its picture at natural size, centred, with transparency; no frame.

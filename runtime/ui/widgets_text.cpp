@@ -2,9 +2,14 @@
 #include "runtime/ui/model.h"
 #include "runtime/ui/widgets.h"
 
+#include <QApplication>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 
 #include <cmath>
 #include <set>
@@ -31,7 +36,30 @@ bool face_installed(const QString& face)
     return has;
 }
 
+class AsteriskStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
 } // namespace
+
+void mask_entry(QLineEdit* edit)
+{
+    static QPointer<AsteriskStyle> style;
+    if (!style) {
+        style = new AsteriskStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    edit->setStyle(style);
+    edit->setEchoMode(QLineEdit::Password);
+}
 
 void install_font_substitutions()
 {

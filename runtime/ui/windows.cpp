@@ -184,17 +184,23 @@ void show_window(const std::shared_ptr<Window>& w)
 {
     if (!w->widget)
         return;
-    if (w->parent_window) {
-        // Owned windows stay above their owner, as on the original platform.
-        auto owner = loaded_window(w->parent_window);
-        if (owner && owner->widget) {
-            w->widget->winId();
-            owner->widget->winId();
-            if (w->widget->windowHandle() && owner->widget->windowHandle())
-                w->widget->windowHandle()->setTransientParent(owner->widget->windowHandle());
-        }
+    // Owned windows stay above their owner, as on the original platform; a
+    // modal window is owned by the window it was opened from.
+    QWidget* owner = w->modal_owner;
+    if (w->parent_window)
+        if (auto parent = loaded_window(w->parent_window))
+            owner = parent->widget;
+    if (owner && owner != w->widget) {
+        w->widget->winId();
+        owner->winId();
+        if (w->widget->windowHandle() && owner->windowHandle())
+            w->widget->windowHandle()->setTransientParent(owner->windowHandle());
     }
     w->widget->show();
+    // Where the platform knows the frame as soon as the window exists; else
+    // once the window manager has framed it.
+    w->widget->fit_frame();
+    w->widget->watch_frame();
     // The offscreen platform used by tests has no stacking to change.
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
         w->widget->raise();
@@ -308,8 +314,20 @@ namespace {
 // that the operator clicks.
 void keep_in_front(const std::shared_ptr<Window>& w)
 {
-    if (w->widget && !w->widget->isVisible())
-        w->widget->setWindowModality(Qt::ApplicationModal);
+    if (!w->widget || w->widget->isVisible())
+        return;
+    w->widget->setWindowModality(Qt::ApplicationModal);
+    // Owned by the window it is opened from, as a dialog is (the platform
+    // names the owner of dialogs only), so that a click on the stage raises
+    // the stage above none of the open modal windows.
+    QWidget* from = QApplication::activeModalWidget();
+    if (!from)
+        from = QApplication::activeWindow();
+    if (dynamic_cast<WindowWidget*>(from))
+        w->modal_owner = from;
+    const Qt::WindowFlags flags = w->widget->windowFlags();
+    if ((flags & Qt::WindowType_Mask) != Qt::Dialog)
+        w->widget->setWindowFlags((flags & ~Qt::WindowType_Mask) | Qt::Dialog);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -265,8 +266,9 @@ TEST_F(PoolFiles, RebuildReplacesThePreviousPool)
 }
 
 // Eight grades of two billion tickets each: sixty-four gigabytes as one entry
-// per ticket, so this only passes when the pool keeps runs.
-TEST_F(PoolFiles, HugeCountsBuildAndDraw)
+// per ticket, so this only passes when the pool keeps runs. Their sum passes
+// the 32-bit range, and still every grade is drawn, about one time in eight.
+TEST_F(PoolFiles, HugeCountsDrawOverTheWholePool)
 {
     for (int grade = 1; grade <= 8; ++grade)
         setting(kNumerals[grade], "2000000000");
@@ -275,13 +277,39 @@ TEST_F(PoolFiles, HugeCountsBuildAndDraw)
     EXPECT_EQ(prize_pool.at(2000000000), 1);
     EXPECT_EQ(prize_pool.at(2000000001), 2);
     EXPECT_EQ(prize_pool.at(16000000000LL), 8);
-    EXPECT_EQ(prize_pool.draw_size(), std::numeric_limits<int32_t>::max());
 
-    for (int32_t seed : {0, -1, 12345, std::numeric_limits<int32_t>::max()}) {
-        seed_random(seed);
-        const int32_t index = random_between(1, prize_pool.draw_size());
-        const int32_t grade = drawn_grade(index);
-        EXPECT_EQ(grade, index <= 2000000000 ? 1 : 2);
+    constexpr int kDraws = 4000;
+    std::array<int, 9> drawn{};
+    for (int32_t ms = 0; ms < kDraws; ++ms) {
+        seed_random(ms * 7919);
+        ++drawn[static_cast<size_t>(drawn_grade(random_ticket(prize_pool.size())))];
+    }
+    for (int grade = 1; grade <= 8; ++grade)
+        EXPECT_NEAR(drawn[static_cast<size_t>(grade)] / double(kDraws), 0.125, 0.03) << "grade " << grade;
+}
+
+// Up to 2147483647 tickets a draw is the one step random_between(1, size)
+// has always made, so every such pool draws the same ticket as before.
+TEST(RandomTicket, OneStepUpToThe32BitRange)
+{
+    struct Row {
+        int32_t seed;
+        int64_t size;
+        int64_t index; // 0: as random_between(1, size) gives it
+    };
+    const Row rows[] = {
+        {0, 10, 9}, {12345, 100, 81}, {-1, 6, 5}, {0, 1, 1},
+        {987654, 21, 20}, {-7, 2147483647, 0}, {2147483647, 2147483647, 0},
+        {std::numeric_limits<int32_t>::min(), 1000000, 0}, {424242, 110, 0},
+    };
+    for (const Row& r : rows) {
+        seed_random(r.seed);
+        const int64_t one_step = random_between(1, static_cast<int32_t>(r.size));
+        const int64_t expected = r.index ? r.index : one_step;
+        const int32_t state_after = rng_state;
+        seed_random(r.seed);
+        EXPECT_EQ(random_ticket(r.size), expected) << r.seed << " / " << r.size;
+        EXPECT_EQ(rng_state, state_after) << r.seed << " / " << r.size;
     }
 }
 
@@ -295,12 +323,12 @@ TEST_F(PoolFiles, SameClockValueDrawsSameGrade)
 
     build_prize_pool();
     seed_random();
-    const int32_t first = drawn_grade(random_between(1, prize_pool.draw_size()));
+    const int32_t first = drawn_grade(random_ticket(prize_pool.size()));
 
     random_between(1, 1000); // the state moves on in between
     build_prize_pool();
     seed_random();
-    const int32_t second = drawn_grade(random_between(1, prize_pool.draw_size()));
+    const int32_t second = drawn_grade(random_ticket(prize_pool.size()));
     set_platform_clock(nullptr);
 
     EXPECT_EQ(first, second);

@@ -3,15 +3,21 @@
 # from a fresh program folder: log in to the prize settings with the empty
 # password, set eight values and pick eight pictures through the real file
 # dialog, save, draw until the pool is empty, clear the results, draw again,
-# move an egg, and leave through the menu.
-#   operator_e2e.sh <program folder> <artifact folder>
+# move an egg, and leave through the menu. With a window manager (as an
+# event machine has one) it also checks that modal windows stay in front of
+# the full-screen stage, that the operator windows show whole, and that the
+# windowed mode fits the screen with its frame.
+#   operator_e2e.sh <program folder> <artifact folder> [openbox]
 set -uo pipefail
 . "$(dirname "$0")/../support/x_display.sh"
 
 program_dir=$1
 artifacts=$2
+wm=${3:-}
+shots=operator
+[ -n "$wm" ] && shots="$wm-operator"
 
-for tool in Xvfb xdotool import iconv cmp; do
+for tool in Xvfb xdotool xwininfo xprop import iconv cmp $wm; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIP: $tool is missing"
     exit 77
@@ -23,9 +29,11 @@ command -v "$CONVERT" >/dev/null 2>&1 || { echo "SKIP: ImageMagick is missing"; 
 
 work=$(mktemp -d /tmp/egg-operator-XXXXXX)
 xvfb_pid=""
+wm_pid=""
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -43,7 +51,7 @@ fail() {
 }
 
 waited() { echo $(( SECONDS - $1 )); }
-shot() { [ -n "${DISPLAY:-}" ] && import -window root "$artifacts/operator-$1.png" 2>/dev/null; }
+shot() { [ -n "${DISPLAY:-}" ] && import -window root "$artifacts/$shots-$1.png" 2>/dev/null; }
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program ended unexpectedly ($1)"; }
 
 # Visible top-level window whose title matches the pattern, waiting for it.
@@ -64,9 +72,48 @@ wait_gone() { # pattern seconds
     sleep 0.2
   done
 }
-# Sets WX and WY to the window's top-left corner on the screen.
+# Sets WX, WY, WW and WH to the inside of the window on the screen (a window
+# manager's frame is a window of its own around it).
 window_at() {
-  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y)=' | sed 's/^/W/')"
+  local info
+  info=$(xwininfo -id "$1") || fail "no window $1"
+  WX=$(echo "$info" | sed -n 's/.*Absolute upper-left X: *//p')
+  WY=$(echo "$info" | sed -n 's/.*Absolute upper-left Y: *//p')
+  WW=$(echo "$info" | sed -n 's/.*Width: *//p')
+  WH=$(echo "$info" | sed -n 's/.*Height: *//p')
+}
+# Sets FX, FY, FW and FH to the window's outer rectangle, frame included.
+frame_at() {
+  window_at "$1"
+  local ext
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+  [ -z "$ext" ] && ext=0,0,0,0
+  IFS=, read -r fl fr ft fb <<<"$ext"
+  FX=$((WX - fl)); FY=$((WY - ft)); FW=$((WW + fl + fr)); FH=$((WH + ft + fb))
+}
+# The window shows whole: its frame lies on the screen, and its inside is
+# tall enough for its lowest control (bottom edge in window pixels).
+shows_whole() { # window name lowest-bottom
+  frame_at "$1"
+  [ "$FX" -ge 0 ] && [ "$FY" -ge 0 ] && [ $((FX + FW)) -le 1920 ] && [ $((FY + FH)) -le 1080 ] \
+    || fail "$2 lies off the screen: frame ${FW}x${FH} at $FX,$FY"
+  [ "$WH" -ge "$3" ] || fail "$2 is cut at the bottom: inside ${WW}x${WH}, its controls reach $3"
+}
+# The modal window stays in front after a click on the stage beside it.
+stays_in_front() { # window name
+  local main stacking
+  main=$(xdotool search --name '砸金蛋抽奖软件' | head -n1)
+  xdotool mousemove 1700 950 click 1
+  sleep 0.5
+  stacking=$(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | sed -n 's/.*# *//p' | tr -d ' ')
+  if [ -n "$stacking" ]; then
+    local order=",$stacking," m w
+    m=$(printf '0x%x' "$main"); w=$(printf '0x%x' "$1")
+    order=${order%%,$w,*}
+    [[ "$order" == *",$m"* ]] || fail "$2 went behind the stage"
+  fi
+  window_at "$1"
+  [ "$(pixel $((WX + WW / 2)) $((WY + 8)))" != "$stage_colour" ] || fail "the stage covers $2"
 }
 click_in() { # window x y [repeat]: a click at x, y inside the window
   window_at "$1"
@@ -105,7 +152,7 @@ pixel() {
 }
 
 mkdir -p "$artifacts"
-rm -f "$artifacts"/operator-*.png
+rm -f "$artifacts"/"$shots"-*.png
 cp -r "$program_dir" "$app" || fail "cannot copy the program folder"
 [ -x "$app/Quorlan" ] || fail "no executable in $program_dir"
 [ -d "$app/奖品图片" ] || fail "the program folder has no 奖品图片"
@@ -124,6 +171,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 start_xvfb
+[ -n "$wm" ] && start_window_manager "$wm" --sm-disable
 
 (cd "$app" && exec ./Quorlan) >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -131,15 +179,20 @@ wait_window '砸金蛋抽奖软件' 30 >/dev/null
 sleep 1.5
 shot 01-stage
 egg_colour=$(pixel 561 467)
+stage_colour=$(pixel 1700 950)
 
 # --- Prize settings behind the empty password -----------------------------
 menu_item 3
 lock=$(wait_window '^密码设置  $' 10)
 sleep 0.3
+shows_whole "$lock" "the password window" 112
+stays_in_front "$lock" "the password window"
 shot 02-password
 click_in "$lock" 125 96                     # 进入设置
 settings=$(wait_window '^设置$' 10)
 sleep 0.3
+shows_whole "$settings" "the prize settings window" 400
+stays_in_front "$settings" "the prize settings window"
 
 values=(none 1 1 1 1 0 0 0 0)
 value_left=(none 131 131 131 131 519 519 519 519)
@@ -230,6 +283,8 @@ wait_gone '^砸金蛋抽奖信息提示$' 10
 menu_item 7
 results=$(wait_window '^中奖结果$' 10)
 sleep 0.5
+shows_whole "$results" "the results window" 245
+stays_in_front "$results" "the results window"
 shot 08-results
 click_in "$results" 240 230                 # 清空中奖
 wait_window '^确定清空吗？$' 10 >/dev/null
@@ -277,6 +332,33 @@ xdotool mousemove 80 28 click 1        # 设置完毕
 sleep 1
 [ "$(pixel 40 1060)" != "255 0 0" ] || fail "the layout window did not close"
 shot 12-stage-after-layout
+
+# --- Windowed mode fits the screen, frame included ------------------------
+xdotool mousemove 960 40 click 3
+sleep 0.8
+for ((i = 0; i < 8; i++)); do xdotool key Down; done
+xdotool key Right Down Return               # 界面大小 > 窗口
+main=$(xdotool search --name '砸金蛋抽奖软件' | head -n1)
+start=$SECONDS
+while :; do
+  sleep 0.5
+  frame_at "$main"
+  [ "$FX,$FY,$FW,$FH" = "0,0,1900,1060" ] && break
+  [ "$(waited $start)" -gt 10 ] && fail "the windowed stage has its frame at $FX,$FY, ${FW}x${FH}, not 0,0, 1900x1060"
+done
+[ "$(setting 界面大小)" = "窗口" ] || fail "windowed mode stored as '$(setting 界面大小)'"
+shot 13-windowed
+xdotool mousemove 960 60 click 3
+sleep 0.8
+for ((i = 0; i < 8; i++)); do xdotool key Down; done
+xdotool key Right Return                    # 界面大小 > 全屏
+start=$SECONDS
+while :; do
+  sleep 0.5
+  frame_at "$main"
+  [ "$FX,$FY,$FW,$FH" = "0,0,1920,1080" ] && break
+  [ "$(waited $start)" -gt 10 ] && fail "full screen came back as ${FW}x${FH} at $FX,$FY"
+done
 
 # --- Leave through the menu ------------------------------------------------
 menu_item 10

@@ -19,6 +19,7 @@ struct BadValue {
     const char* name;
     const char* text;
     int visible_eggs;
+    bool draws; // the pool holds tickets: one win is counted; else the empty-pool message
 };
 
 void PrintTo(const BadValue& v, std::ostream* os) { *os << v.name; }
@@ -48,28 +49,41 @@ TEST_P(EggBadSettings, EveryKeyHoldingTheSameValue)
     EXPECT_EQ(visible, bad.visible_eggs);
     EXPECT_EQ(get("画板相片", P_WIDTH), rt_screen_width());
 
-    // A draw either explains the empty pool or counts exactly one win.
+    // Every key holds the value, 一..八 and lx too: quantity mode with that
+    // count for each grade.
     no_effects();
     rt_test_click(egg_button(1));
-    int wins = 0;
-    for (int n = 1; n <= 8; ++n)
-        wins += static_cast<int>(rt_to_number(read_result("j" + std::to_string(n))));
-    if (dialogs.shown.empty()) {
+    int wins = 0, grades_won = 0;
+    for (int n = 1; n <= 8; ++n) {
+        const std::string tally = read_result("j" + std::to_string(n));
+        wins += static_cast<int>(rt_to_number(tally));
+        grades_won += tally.empty() ? 0 : 1;
+    }
+    if (bad.draws) {
+        EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_EQ(wins, 1);
+        EXPECT_EQ(grades_won, 1);
         EXPECT_TRUE(shown("画板相片"));
     } else {
         EXPECT_EQ(wins, 0);
-        EXPECT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(grades_won, 0);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].title, "砸金蛋抽奖信息提示");
+        EXPECT_FALSE(shown("画板相片"));
     }
     EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, EggBadSettings,
-                         ::testing::Values(BadValue{"Empty", "", 9}, BadValue{"Text", "abc", 9},
-                                           BadValue{"Negative", "-5", 9}, BadValue{"Huge", "1e30", 9},
-                                           BadValue{"HugeNegative", "-1e30", 9},
-                                           BadValue{"Fraction", "2.5", 2}),
+                         // 1e30 has no 64-bit integer part: its low 32 bits are 0.
+                         ::testing::Values(BadValue{"Empty", "", 9, false}, BadValue{"Text", "abc", 9, false},
+                                           BadValue{"Negative", "-5", 9, false},
+                                           BadValue{"Huge", "1e30", 9, false},
+                                           BadValue{"HugeNegative", "-1e30", 9, false},
+                                           BadValue{"Fraction", "2.5", 2, true},
+                                           // Eight grades of 2147483647: the sum passes 32 bits.
+                                           BadValue{"Int32Max", "2147483647", 9, true},
+                                           BadValue{"PastInt32", "4294967298", 9, true}),
                          [](const ::testing::TestParamInfo<BadValue>& p) { return std::string(p.param.name); });
 
 TEST_F(EggBadFiles, GarbageSettingsFileStartsAsFirstRun)

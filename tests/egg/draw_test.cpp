@@ -1,10 +1,16 @@
 // A click on an egg: the draw, the tally, the sounds, the prize display.
 
+#include <QBuffer>
+#include <QImage>
+
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <numeric>
 
 #include "common/draw.h"
+#include "common/tally.h"
 #include "platform/clock.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
@@ -149,6 +155,61 @@ TEST_F(EggDraw, PrizeShowsOnTheBoardWithTheCloseLabel)
     EXPECT_FALSE(shown("透明标签_副标题"));
     EXPECT_EQ(rt_get_bytes(egg_button(1), P_PICTURE), media::egg_picture(1));
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
+}
+
+// Share of the close label's pixels, as the window shows them, that are
+// dark (luminance below 80) and light (above 200).
+struct Contrast {
+    double dark = 0, light = 0;
+};
+Contrast close_label_contrast()
+{
+    const QImage shot = QImage::fromData(rt_unit_snapshot(rt_window(egg::MainWindow)));
+    const UnitRef close = rt_unit(egg::MainWindow, "透明标签_关闭");
+    const QRect area(rt_get_int(close, P_LEFT), rt_get_int(close, P_TOP), rt_get_int(close, P_WIDTH),
+                     rt_get_int(close, P_HEIGHT));
+    Contrast c;
+    int pixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!shot.rect().contains(x, y))
+                continue;
+            const int l = qGray(shot.pixel(x, y));
+            c.dark += l < 80 ? 1 : 0;
+            c.light += l > 200 ? 1 : 0;
+            ++pixels;
+        }
+    if (pixels > 0) {
+        c.dark /= pixels;
+        c.light /= pixels;
+    }
+    return c;
+}
+
+// The white close label reads on the white board of a grade without a
+// picture and on a dark prize picture alike.
+TEST_F(EggDraw, CloseLabelReadsOnAnyBoard)
+{
+    no_effects();
+    only_grade(6, "2");
+    start();
+    rt_test_click(egg_button(1));
+    ASSERT_TRUE(shown("透明标签_关闭"));
+    ASSERT_TRUE(rt_get_bytes(unit("画板相片"), P_PICTURE).empty());
+    const Contrast on_white = close_label_contrast();
+    EXPECT_GT(on_white.dark, 0.05) << "nothing sets the white text off the white board";
+
+    QImage black(400, 300, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    black.save(&buffer, "PNG");
+    put_file("奖品图片/6.jpg", Bytes(png.begin(), png.end()));
+    rt_test_click(egg_button(1));
+    const Contrast on_black = close_label_contrast();
+    EXPECT_GT(on_black.light, 0.05) << "the white text itself is lost";
+    EXPECT_LT(on_black.light, 0.9);
 }
 
 TEST_F(EggDraw, PlaylistHammerThenWinMusic)
@@ -327,6 +388,59 @@ TEST_F(EggDraw, EffectsOffOpensNoFireworksWindow)
     EXPECT_FALSE(watch.seen());
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
     EXPECT_EQ(read_result("j8"), "1");
+}
+
+// A win the results file cannot take (here it is a folder) is revealed,
+// sounded and celebrated as ever; then the operator is told that it was not
+// counted.
+TEST_F(EggDraw, UncountedWinIsReportedAfterTheReveal)
+{
+    only_grade(4, "3");
+    std::filesystem::create_directory(dir.file("jieguo.a"));
+    start();
+    ManualClock clock(1000);
+    set_platform_clock(&clock);
+    auto ticking = std::make_shared<bool>(true);
+    std::function<void()> tick = [&tick, ticking, &clock] {
+        rt_post([&tick, ticking, &clock] {
+            if (!*ticking)
+                return;
+            clock.advance(100);
+            tick();
+        });
+    };
+    tick();
+    struct Seen {
+        bool board = false, close_label = false;
+        uint32_t ms = 0;
+    } at_message;
+    dialogs.on_show = [&](const ScriptedDialogs::Shown&) {
+        at_message = {shown("画板相片"), shown("透明标签_关闭"), clock.milliseconds_since_boot()};
+    };
+    EffectWatch watch;
+    egg::on_egg_click(1);
+    watch.stop();
+    *ticking = false;
+    set_platform_clock(nullptr);
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, win_not_counted_text(4));
+    EXPECT_NE(dialogs.shown[0].text.find("第4项"), std::string::npos);
+    EXPECT_EQ(dialogs.shown[0].title, kWinNotCountedTitle);
+    EXPECT_EQ(dialogs.shown[0].style, 48);
+    EXPECT_TRUE(at_message.board);
+    EXPECT_TRUE(at_message.close_label);
+    EXPECT_TRUE(watch.seen());
+    EXPECT_GT(at_message.ms, 1000u + 3000u) << "the fireworks' wait had not ended";
+    EXPECT_EQ(sounds_after_draw().front(), wav("zaxia.mp3"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("jieguo.a")));
+
+    // A counted win says nothing.
+    std::filesystem::remove(dir.file("jieguo.a"));
+    no_effects();
+    egg::on_egg_click(2);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(read_result("j4"), "1");
 }
 
 // The one draw that waits the fireworks' 3 s for real.

@@ -4,10 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <algorithm>
 
-#include "common/cipher.h"
-#include "runtime/gbk.h"
+#include "runtime/random.h"
 #include "tests/egg/egg_window_fixture.h"
 #include "tests/egg/modal_steps.h"
 
@@ -17,6 +15,17 @@ const char* const kWrong = "密码不正确  请重新输入。";
 const char* const kNeedOld = "请在密码框输入原始密码后再修改  ";
 const char* const kNoPassword = "您没有设置任何密码  ";
 const char* const kChanged = "设置成功  请牢记您的密码  ";
+
+// Stored values as the egg program's key text enciphers them: "abc" and
+// "old" under the salt KQ.
+const char* const kAbc = "KQOKGNHB";
+const char* const kOld = "KQOEGDHG";
+// The salt drawn after rt_seed_random(2024) is "SS"; what a change then
+// stores for these passwords.
+constexpr uint32_t kSaltSeed = 2024;
+const char* const kNewPasswordStored = "SSJINFIKDDOEBFILOO"; // 金蛋 Pw1
+const char* const kAbcStored = "SSEEEHFM";
+const char* const kEmptyStored = "SS";
 
 class PasswordWindowTest : public EggWindowTest {
 protected:
@@ -48,16 +57,6 @@ protected:
         EXPECT_FALSE(rt_is_loaded(egg::PasswordWindow));
         return opened;
     }
-
-    // The stored form of an n-byte password: two salt capitals, 2n letters A..P.
-    static bool well_formed(const std::string& stored, size_t plain_bytes)
-    {
-        if (stored.size() != 2 + 2 * plain_bytes)
-            return false;
-        const auto in = [](char lo, char hi) { return [lo, hi](char c) { return c >= lo && c <= hi; }; };
-        return std::all_of(stored.begin(), stored.begin() + 2, in('A', 'Z'))
-               && std::all_of(stored.begin() + 2, stored.end(), in('A', 'P'));
-    }
 };
 
 TEST_F(PasswordWindowTest, FreshFolderOpensWithTheEmptyBoxOnly)
@@ -86,7 +85,7 @@ TEST_F(PasswordWindowTest, FreshFolderOpensWithTheEmptyBoxOnly)
 
 TEST_F(PasswordWindowTest, WrongPasswordKeepsTheWindowAndWhatWasTyped)
 {
-    store_password(encipher_text("abc", egg::kPasswordKey));
+    store_password(kAbc);
     std::string box_after;
     bool still_open = false;
     ModalSteps::run(egg::open_password_window, {
@@ -110,6 +109,7 @@ TEST_F(PasswordWindowTest, ChangeThenLogInWithTheNewPasswordOnly)
 {
     const std::string password = "金蛋 Pw1";
     dialogs.input_answers.push_back(password);
+    rt_seed_random(kSaltSeed);
     bool closed_itself = false;
     const bool leftover = ModalSteps::run(egg::open_password_window, {
         [&] { change(); },
@@ -126,9 +126,7 @@ TEST_F(PasswordWindowTest, ChangeThenLogInWithTheNewPasswordOnly)
     EXPECT_EQ(dialogs.shown[0].style, 1) << "the new password is typed unmasked";
     EXPECT_EQ(dialogs.shown[1].text, kChanged);
 
-    const std::string s = stored();
-    EXPECT_TRUE(well_formed(s, utf8_to_gbk(password).size())) << s;
-    EXPECT_EQ(decipher_text(s, egg::kPasswordKey), password);
+    EXPECT_EQ(stored(), kNewPasswordStored);
 
     dialogs.shown.clear();
     EXPECT_TRUE(logs_in_with(password));
@@ -142,7 +140,7 @@ TEST_F(PasswordWindowTest, ChangeThenLogInWithTheNewPasswordOnly)
 
 TEST_F(PasswordWindowTest, ChangingNeedsTheCurrentPasswordInTheBox)
 {
-    const std::string before = encipher_text("abc", egg::kPasswordKey);
+    const std::string before = kAbc;
     store_password(before);
     bool still_open = false;
     ModalSteps::run(egg::open_password_window, {
@@ -161,28 +159,23 @@ TEST_F(PasswordWindowTest, ChangingNeedsTheCurrentPasswordInTheBox)
 
 TEST_F(PasswordWindowTest, CancelStoresTheCurrentPasswordUnderAFreshSalt)
 {
-    // Written with a lowercase salt, which the program itself never draws,
-    // so a rewrite is visible even when the new salt happens to match.
-    const std::string before = "xy" + encipher_bytes("abc", "qxv", "xy").substr(2);
-    ASSERT_EQ(decipher_text(before, egg::kPasswordKey), "abc");
-    store_password(before);
-
+    // "abc" under the salt xy, which the program itself never draws.
+    store_password("xyAMAEDD");
+    rt_seed_random(kSaltSeed);
     dialogs.input_answers.push_back(std::nullopt);
     bool closed_itself = false;
     ModalSteps::run(egg::open_password_window, {
         [&] { type("abc"); change(); },
         [&] { closed_itself = !rt_is_loaded(egg::PasswordWindow); },
     });
-    const std::string after = stored();
-    EXPECT_NE(after, before);
-    EXPECT_TRUE(well_formed(after, 3)) << after;
-    EXPECT_EQ(decipher_text(after, egg::kPasswordKey), "abc");
+    EXPECT_EQ(stored(), kAbcStored);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kChanged});
     EXPECT_TRUE(closed_itself);
 }
 
 TEST_F(PasswordWindowTest, CancelWithTheEmptyPasswordSaysNoneIsSet)
 {
+    rt_seed_random(kSaltSeed);
     dialogs.input_answers.push_back(std::nullopt);
     bool still_open = false;
     ModalSteps::run(egg::open_password_window, {
@@ -194,12 +187,13 @@ TEST_F(PasswordWindowTest, CancelWithTheEmptyPasswordSaysNoneIsSet)
     });
     EXPECT_TRUE(still_open);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kNoPassword});
-    EXPECT_TRUE(well_formed(stored(), 0)) << stored();
+    EXPECT_EQ(stored(), kEmptyStored);
 }
 
 TEST_F(PasswordWindowTest, SettingTheEmptyPasswordKeepsTheWindowAndOpensWithNothing)
 {
-    store_password(encipher_text("old", egg::kPasswordKey));
+    store_password(kOld);
+    rt_seed_random(kSaltSeed);
     dialogs.input_answers.push_back(std::string());
     bool still_open = false, settings_open = false;
     const bool leftover = ModalSteps::run(egg::open_password_window, {
@@ -218,14 +212,13 @@ TEST_F(PasswordWindowTest, SettingTheEmptyPasswordKeepsTheWindowAndOpensWithNoth
     EXPECT_TRUE(still_open);
     EXPECT_TRUE(settings_open);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{kNoPassword});
-    EXPECT_TRUE(well_formed(stored(), 0)) << stored();
-    EXPECT_EQ(decipher_text(stored(), egg::kPasswordKey), "");
+    EXPECT_EQ(stored(), kEmptyStored);
 }
 
 TEST_F(PasswordWindowTest, ReadOnlyFolderIsReportedNotCelebrated)
 {
     namespace fs = std::filesystem;
-    store_password(encipher_text("abc", egg::kPasswordKey));
+    store_password(kAbc);
     const std::string before = stored();
     fs::permissions(dir.file("config.a"), fs::perms::owner_read, fs::perm_options::replace);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
@@ -273,6 +266,7 @@ TEST_F(PasswordWindowTest, SettingsFileInTheWayIsReportedNotCelebrated)
 struct DamagedCase {
     const char* name;
     std::string stored;
+    std::string opens;
 };
 
 void PrintTo(const DamagedCase& c, std::ostream* os) { *os << '"' << c.stored << '"'; }
@@ -282,40 +276,27 @@ class DamagedPassword : public PasswordWindowTest, public ::testing::WithParamIn
 TEST_P(DamagedPassword, OnlyWhatItDeciphersToOpens)
 {
     store_password(GetParam().stored);
-    // As the program reads it back: the INI file drops blanks around values.
-    const std::string opens = decipher_text(stored(), egg::kPasswordKey);
-    EXPECT_TRUE(logs_in_with(opens)) << "deciphered: " << opens;
+    const std::string& opens = GetParam().opens;
+    EXPECT_TRUE(logs_in_with(opens)) << "expected to open: " << opens;
     EXPECT_FALSE(logs_in_with(opens + "x"));
     if (!opens.empty()) {
         EXPECT_FALSE(logs_in_with(""));
     }
 }
 
-std::string lowercase(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-const std::string kPw = encipher_bytes("pw", "qxv", "KQ");
-
+// "pw" under the salt KQ is KQPLHI. Bytes that are no GBK character come
+// back as U+F700 + byte (UTF-8 EF 9C 80 and up).
 INSTANTIATE_TEST_SUITE_P(
     Stored, DamagedPassword,
-    ::testing::Values(DamagedCase{"Empty", ""}, DamagedCase{"OneLetter", "K"}, DamagedCase{"SaltOnly", "KQ"},
-                      DamagedCase{"LowercaseBody", kPw.substr(0, 2) + lowercase(kPw.substr(2))},
-                      DamagedCase{"LowercaseSalt", lowercase(kPw.substr(0, 2)) + kPw.substr(2)},
-                      DamagedCase{"OddLength", kPw.substr(0, kPw.size() - 1)},
-                      DamagedCase{"LettersBeyondP", "KQZZYXQR"}, DamagedCase{"OtherBytes", "KQ!!金蛋##  "},
-                      DamagedCase{"OtherKey", encipher_text("pw", "tolvenra")}),
+    ::testing::Values(DamagedCase{"Empty", "", ""}, DamagedCase{"OneLetter", "K", ""},
+                      DamagedCase{"SaltOnly", "KQ", ""}, DamagedCase{"LowercaseBody", "KQplhi", "pw"},
+                      DamagedCase{"LowercaseSalt", "kqPLHI", "G\xEF\x9E\xB7"},
+                      DamagedCase{"OddLength", "KQPLH", "p\x08"},
+                      DamagedCase{"LettersBeyondP", "KQZZYXQR", "\"\xEF\x9E\x98\x03"},
+                      // The settings file drops the blanks at the end.
+                      DamagedCase{"OtherBytes", "KQ!!金蛋##  ", "U烟\xEF\x9F\x8C"},
+                      // "pw" under the other program's key text.
+                      DamagedCase{"OtherKey", "KQFBGE", "趉"}),
     [](const ::testing::TestParamInfo<DamagedCase>& param_info) { return std::string(param_info.param.name); });
-
-TEST_F(PasswordWindowTest, LowercaseBodyStillMeansTheSamePassword)
-{
-    // The digits read the same in either case; only the salt is taken as it stands.
-    store_password(kPw.substr(0, 2) + lowercase(kPw.substr(2)));
-    EXPECT_TRUE(logs_in_with("pw"));
-}
 
 } // namespace

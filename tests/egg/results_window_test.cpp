@@ -56,6 +56,38 @@ TEST_F(ResultsWindowTest, FreshFolderShowsEmptyFieldsNotZeros)
     EXPECT_FALSE(rt_file_exists(dir.file("jieguo.a")));
 }
 
+// Three wins of grade 2 through the program's own draw, with no results
+// file at the start, then clearing: the file as the Windows routines would
+// leave it.
+TEST_F(ResultsWindowTest, TalliesGrowAndClear)
+{
+    no_effects();
+    const char* const keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
+    for (int n = 1; n <= 8; ++n)
+        setting(keys[n - 1], n == 2 ? "3" : "0");
+    start();
+    for (int egg = 1; egg <= 3; ++egg)
+        rt_test_click(egg_button(egg));
+    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj2=3\r\n");
+    rt_test_click(egg_button(4));
+    EXPECT_EQ(dialogs.messages().size(), 1u) << "the fourth draw finds the pool empty";
+
+    dialogs.message_answers.push_back(0);
+    std::vector<std::string> shown_after;
+    in_window({[&] {
+        EXPECT_EQ(fields(), (std::vector<std::string>{"", "3", "", "", "", "", "", ""}));
+        clear();
+    },
+               [&] { shown_after = fields(); }});
+    EXPECT_EQ(shown_after, zeros());
+    EXPECT_EQ(dir.read("jieguo.a"),
+              "[zjjg]\r\nj2=0\r\nj1=0\r\nj3=0\r\nj4=0\r\nj5=0\r\nj6=0\r\nj7=0\r\nj8=0\r\n");
+
+    // The pool is whole again.
+    rt_test_click(egg_button(1));
+    EXPECT_EQ(read_result("j2"), "1");
+}
+
 TEST_F(ResultsWindowTest, TalliesAndPicturesAsStored)
 {
     result("j3", "1");

@@ -7,6 +7,7 @@
 
 #include "common/draw.h"
 #include "media/egg_media.h"
+#include "platform/user32.h"
 #include "tests/egg/egg_window_fixture.h"
 
 namespace {
@@ -221,6 +222,13 @@ TEST_F(EggStartup, WindowedModeAndItsTicks)
     EXPECT_EQ(get("画板相片", P_WIDTH), rt_get_int(window(), P_WIDTH));
     EXPECT_EQ(rt_get_int(window(), P_WIDTH), rt_screen_width() - 20);
     EXPECT_EQ(rt_get_int(window(), P_HEIGHT), rt_screen_height() - 20);
+    // Frame and title bar included, the window fits the screen.
+    RECT outer;
+    ASSERT_TRUE(GetWindowRect(rt_get_window_handle(window()), &outer));
+    EXPECT_EQ(outer.left, 0);
+    EXPECT_EQ(outer.top, 0);
+    EXPECT_EQ(outer.right, rt_screen_width() - 20);
+    EXPECT_EQ(outer.bottom, rt_screen_height() - 20);
     EXPECT_EQ(rt_get_int(window(), P_WINDOW_BORDER), 1);
     EXPECT_TRUE(rt_get_bool(unit("窗口"), P_MENU_CHECKED));
     EXPECT_FALSE(rt_get_bool(unit("全屏"), P_MENU_CHECKED));

@@ -16,3 +16,17 @@ start_xvfb() {
   done
   export DISPLAY=":$(head -n1 "$work/display")"
 }
+
+# start_window_manager <command...>: starts that window manager on $DISPLAY
+# and waits until it manages the screen; sets wm_pid. Needs xprop.
+start_window_manager() {
+  local start
+  "$@" >"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  start=$SECONDS
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    (( SECONDS - start < 15 )) || fail "$1 did not start: $(cat "$work/wm.log")"
+    kill -0 "$wm_pid" 2>/dev/null || fail "$1 ended: $(cat "$work/wm.log")"
+    sleep 0.2
+  done
+}

@@ -3,17 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "runtime/ini.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -133,26 +138,6 @@ TEST_F(IniConfig, ValueTypedWithLeadingBlankIsStoredAsTyped)
     EXPECT_EQ(rt_read_config(config(), "zbt", "一"), "7");
 }
 
-// Three wins of grade 2, then clearing the tallies, as the draw and the
-// clearing do it: one read and one write per step.
-TEST_F(IniConfig, TalliesGrowAndClear)
-{
-    const std::string results = dir.file("jieguo.a");
-    for (int win = 0; win < 3; ++win) {
-        const std::string now = rt_read_config(results, "zjjg", "j2");
-        const int count = now.empty() ? 0 : std::stoi(now);
-        ASSERT_TRUE(rt_write_config(results, "zjjg", "j2", std::to_string(count + 1)));
-    }
-    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj2=3\r\n");
-
-    for (int grade = 1; grade <= 8; ++grade)
-        ASSERT_TRUE(rt_write_config(results, "zjjg", "j" + std::to_string(grade), "0"));
-    EXPECT_EQ(dir.read("jieguo.a"),
-              "[zjjg]\r\nj2=0\r\nj1=0\r\nj3=0\r\nj4=0\r\nj5=0\r\nj6=0\r\nj7=0\r\nj8=0\r\n");
-    for (int grade = 1; grade <= 8; ++grade)
-        EXPECT_EQ(rt_read_config(results, "zjjg", "j" + std::to_string(grade), "absent"), "0");
-}
-
 TEST_F(IniConfig, WriteMatchesNamesWithoutCase)
 {
     dir.write("config.a", "[zbt]\r\nlx=" + kJiaGbk + "\r\n");
@@ -239,42 +224,221 @@ TEST_F(IniConfig, FullDiskKeepsOldFile)
     EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"config.a"});
 }
 
+// Settings files that other editors save: Unicode with a byte-order mark,
+// and lone carriage returns as line ends. Every item reads, and writes keep
+// the file in its own form, so both sides read it afterwards.
+struct EditorForm {
+    const char* name;
+    std::string bom;    // "" for GBK
+    bool utf16_le = false, utf16_be = false;
+    std::u16string end; // line end
+};
+
+void PrintTo(const EditorForm& f, std::ostream* os) { *os << f.name; }
+
+class IniEditorForms : public IniConfig, public testing::WithParamInterface<EditorForm> {
+protected:
+    // The file for `lines` (one per element) in this form.
+    std::string file_of(const std::vector<std::u16string>& lines) const
+    {
+        const EditorForm& f = GetParam();
+        std::u16string text;
+        for (const auto& l : lines)
+            text += l + f.end;
+        std::string out = f.bom;
+        for (char16_t u : text) {
+            const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+            if (f.utf16_le) {
+                out += lo;
+                out += hi;
+            } else if (f.utf16_be) {
+                out += hi;
+                out += lo;
+            } else {
+                out += utf16_unit_to_utf8(u);
+            }
+        }
+        return f.bom.empty() ? gbk_of(out) : out;
+    }
+
+private:
+    static std::string utf16_unit_to_utf8(char16_t u)
+    {
+        std::string s;
+        if (u < 0x80) {
+            s += static_cast<char>(u);
+        } else if (u < 0x800) {
+            s += static_cast<char>(0xC0 | (u >> 6));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            s += static_cast<char>(0xE0 | (u >> 12));
+            s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        }
+        return s;
+    }
+    // GBK of the few characters used here.
+    static std::string gbk_of(std::string utf8)
+    {
+        const std::pair<const char*, std::string> table[] = {
+            {"界面大小", kJiemianGbk},
+            {"全屏", kQuanpingGbk},
+            {"窗口", "\xB4\xB0\xBF\xDA"},
+            {"真", kZhenGbk},
+            {"新键", "\xD0\xC2\xBC\xFC"},
+            {"主标题字体", "\xD6\xF7\xB1\xEA\xCC\xE2\xD7\xD6\xCC\xE5"},
+            {"隶书", "\xC1\xA5\xCA\xE9"},
+        };
+        for (const auto& [from, to] : table)
+            for (std::size_t at; (at = utf8.find(from)) != std::string::npos;)
+                utf8.replace(at, std::string(from).size(), to);
+        return utf8;
+    }
+};
+
+TEST_P(IniEditorForms, ReadAndWrittenInTheFilesOwnForm)
+{
+    dir.write("config.a", file_of({u"[zbt]", u"界面大小=窗口", u"lX=真", u"[yanse]", u"主标题字体=隶书"}));
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "窗口");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "lx"), "真");
+    EXPECT_EQ(rt_read_config(config(), "yanse", "主标题字体"), "隶书");
+
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "界面大小", "全屏"));
+    ASSERT_TRUE(rt_write_config(config(), "zbt", "新键", "1"));
+    ASSERT_TRUE(rt_write_config(config(), "zjjg", "j1", "1"));
+    EXPECT_EQ(dir.read("config.a"), file_of({u"[zbt]", u"界面大小=全屏", u"lX=真", u"新键=1", u"[yanse]",
+                                             u"主标题字体=隶书", u"[zjjg]", u"j1=1"}));
+    EXPECT_EQ(rt_read_config(config(), "zbt", "界面大小"), "全屏");
+    EXPECT_EQ(rt_read_config(config(), "zbt", "新键"), "1");
+    EXPECT_EQ(rt_read_config(config(), "yanse", "主标题字体"), "隶书");
+    EXPECT_EQ(rt_read_config(config(), "zjjg", "j1"), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, IniEditorForms,
+    testing::Values(EditorForm{"Utf16LittleEndian", "\xFF\xFE", true, false, u"\r\n"},
+                    EditorForm{"Utf16BigEndian", "\xFE\xFF", false, true, u"\r\n"},
+                    EditorForm{"Utf8WithMark", "\xEF\xBB\xBF", false, false, u"\r\n"},
+                    EditorForm{"Utf16LoneCarriageReturns", "\xFF\xFE", true, false, u"\r"},
+                    EditorForm{"GbkLoneCarriageReturns", "", false, false, u"\r"}),
+    [](const testing::TestParamInfo<EditorForm>& p) { return std::string(p.param.name); });
+
+// A folder that forbids new files. Everything runs in a child that file
+// permissions bind (as root it becomes "nobody").
 class IniConfigReadOnly : public IniConfig {
 protected:
     void SetUp() override
     {
+        dir.write("sub/jieguo.a", "[zjjg]\r\nj1=1\r\n");
         dir.write("sub/config.a", "[a]\r\nk=1\r\n");
-        ASSERT_EQ(::chmod(dir.file("sub").c_str(), 0555), 0);
-        if (::access(dir.file("sub").c_str(), W_OK) == 0)
-            GTEST_SKIP() << "this user writes into read-only folders";
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     }
-    // Lets the scratch folder be removed.
     void TearDown() override { ::chmod(dir.file("sub").c_str(), 0755); }
+
+    void modes(mode_t folder, mode_t jieguo, mode_t config)
+    {
+        ASSERT_EQ(::chmod(dir.file("sub").c_str(), folder), 0);
+        ASSERT_EQ(::chmod(dir.file("sub/jieguo.a").c_str(), jieguo), 0);
+        ASSERT_EQ(::chmod(dir.file("sub/config.a").c_str(), config), 0);
+    }
+    // Runs the steps in order; the number of the first that went wrong, or 0.
+    int steps(std::vector<std::function<bool()>> list)
+    {
+        const int rc = run_unprivileged([&list] {
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (!list[i]())
+                    return static_cast<int>(i + 1);
+            return 0;
+        });
+        ::chmod(dir.file("sub").c_str(), 0755);
+        if (rc == kCannotDropPrivilege)
+            ADD_FAILURE() << "could not run without the privilege to override permissions";
+        return rc;
+    }
+    std::string sub(const std::string& name) const { return dir.file("sub/" + name); }
 };
 
-TEST_F(IniConfigReadOnly, WriteFailsAndKeepsOldFile)
+// The Windows routines write such a file in place, so a win is counted: we
+// do the same when the folder takes no temporary file. A file that may not be
+// written, or a new one, still fails.
+TEST_F(IniConfigReadOnly, ExistingWritableFileIsWrittenInPlace)
 {
-    EXPECT_FALSE(rt_write_config(dir.file("sub/config.a"), "a", "k", "2"));
-    EXPECT_FALSE(rt_write_config(dir.file("sub/new.a"), "a", "k", "2"));
+    modes(0555, 0666, 0644);
+    EXPECT_EQ(steps({
+                  [&] { return rt_write_config(sub("jieguo.a"), "zjjg", "j1", "2"); },
+                  [&] { return rt_write_config(sub("jieguo.a"), "zjjg", "j2", std::string(6000, 'x')); },
+                  [&] { return rt_write_config(sub("jieguo.a"), "zjjg", "j2", "3"); },
+                  [&] { return rt_read_config(sub("jieguo.a"), "zjjg", "j2") == "3"; },
+                  [&] { return !rt_write_config(sub("new.a"), "a", "k", "1"); },
+                  [&] { return !rt_write_config(sub("config.a"), "a", "k", "2"); },
+              }),
+              0);
+    EXPECT_EQ(dir.read("sub/jieguo.a"), "[zjjg]\r\nj1=2\r\nj2=3\r\n");
     EXPECT_EQ(dir.read("sub/config.a"), "[a]\r\nk=1\r\n");
-    EXPECT_EQ(names_in(dir.file("sub")), std::vector<std::string>{"config.a"});
-    EXPECT_EQ(rt_read_config(dir.file("sub/config.a"), "a", "k"), "1");
+    std::vector<std::string> names = names_in(dir.file("sub"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"config.a", "jieguo.a"}));
 }
 
 // In a writable folder: a file we cannot read would lose its items, a
 // read-only file is the operator's wish.
 TEST_F(IniConfigReadOnly, ProtectedFileIsNotOverwritten)
 {
-    const std::string file = dir.file("sub/config.a");
-    ASSERT_EQ(::chmod(dir.file("sub").c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(file.c_str(), 0200), 0);
-    EXPECT_EQ(rt_read_config(file, "a", "k", "def"), "def");
-    EXPECT_FALSE(rt_write_config(file, "a", "j", "2"));
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_FALSE(rt_write_config(file, "a", "j", "2"));
-    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    modes(0777, 0222, 0444);
+    EXPECT_EQ(steps({
+                  [&] { return rt_read_config(sub("jieguo.a"), "zjjg", "j1", "def") == "def"; },
+                  [&] { return !rt_write_config(sub("jieguo.a"), "zjjg", "j2", "2"); },
+                  [&] { return !rt_write_config(sub("config.a"), "a", "j", "2"); },
+                  [&] { return rt_read_config(sub("config.a"), "a", "k") == "1"; },
+              }),
+              0);
+    EXPECT_EQ(dir.read("sub/jieguo.a"), "[zjjg]\r\nj1=1\r\n");
     EXPECT_EQ(dir.read("sub/config.a"), "[a]\r\nk=1\r\n");
-    EXPECT_EQ(names_in(dir.file("sub")), std::vector<std::string>{"config.a"});
+    EXPECT_EQ(names_in(dir.file("sub")).size(), 2u);
+}
+
+// Temporary files that a killed writer left behind are removed at the next
+// write of the same file; those of other files, of running writers and
+// names we never make are left alone.
+TEST_F(IniConfig, StaleTemporaryFilesOfOursAreRemoved)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(::getpid());
+    const auto age = [&](const std::string& name, int seconds) {
+        dir.write(name, "[zjjg]\r\nj1=");
+        const struct timespec times[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0), 0);
+    };
+    struct Leftover {
+        std::string name;
+        int age_seconds;
+        bool removed;
+    };
+    const std::vector<Leftover> leftovers = {
+        {".jieguo.a.tmp-" + dead + "-0-123456", 120, true},
+        {".jieguo.a.tmp-" + dead + "-7-1", 3 * 86400, true},
+        {".jieguo.a.tmp-" + alive + "-3-99", 3 * 86400, true},
+        {".jieguo.a.tmp-" + dead + "-1-5", 0, false},     // may still be renamed
+        {".jieguo.a.tmp-" + alive + "-2-77", 120, false}, // its writer runs
+        {".config.a.tmp-" + dead + "-0-1", 120, false},   // another file's
+        {".jieguo.a.tmp-" + dead + "-x-1", 120, false},
+        {".jieguo.a.tmp-" + dead, 120, false},
+        {"jieguo.a.tmp-" + dead + "-0-1", 120, false},
+    };
+    for (const Leftover& l : leftovers)
+        age(l.name, l.age_seconds);
+    fs::create_directory(dir.file(".jieguo.a.tmp-" + dead + "-4-4"));
+
+    ASSERT_TRUE(rt_write_config(dir.file("jieguo.a"), "zjjg", "j1", "1"));
+    for (const Leftover& l : leftovers)
+        EXPECT_EQ(fs::exists(dir.file(l.name)), !l.removed) << l.name;
+    EXPECT_TRUE(fs::is_directory(dir.file(".jieguo.a.tmp-" + dead + "-4-4")));
+    EXPECT_EQ(dir.read("jieguo.a"), "[zjjg]\r\nj1=1\r\n");
 }
 
 // Damaged files: everything reads, a write keeps the damage as it was.

@@ -64,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LfOnly", "[zbt]\nx=1\nlx=2\n", "zbt", "lx", "2"},
         ReadCase{"LastLineWithoutEnd", "[zbt]\r\nlx=3", "zbt", "lx", "3"},
         ReadCase{"StrayCarriageReturnAtEnd", "[zbt]\r\nlx=3\r", "zbt", "lx", "3"},
+        ReadCase{"LoneCarriageReturns", "[a]\rx=1\r[zbt]\rlx=2\r", "zbt", "lx", "2"},
+        ReadCase{"LoneCarriageReturnsAfterTheLastLineFeed", "[a]\r\nk=1\r\n[b]\rj=2\rk=3", "b", "k", "3"},
+        ReadCase{"CarriageReturnInsideALineBeforeALineFeed", "[a]\r\nk=1\rj=2\r\n", "a", "k", "1\rj=2"},
         ReadCase{"SectionAndKeyIgnoreCase", "[ZbT]\r\nLX=1\r\n", "zBt", "lX", "1"},
         ReadCase{"BlanksAroundNamesAndValue", " \t[ \tzbt\t ] \r\n \t lx \t=\t 1 2 \t\r\n", "zbt",
                  "lx", "1 2"},
@@ -147,9 +150,69 @@ INSTANTIATE_TEST_SUITE_P(
                   "lx=0\r\n[zbt]\r\nlx=1\r\n"},
         WriteCase{"NamesTrimmed", "", " zbt\t", " lx ", "1", "[zbt]\r\nlx=1\r\n"},
         WriteCase{"ValueCutAtLineBreak", "", "a", "k", "1\r\n[b]\r\nx=2", "[a]\r\nk=1\r\n"},
+        WriteCase{"LoneCarriageReturnInsert", "[a]\rx=1\r[b]\r", "a", "z", "3", "[a]\rx=1\rz=3\r[b]\r"},
+        WriteCase{"LoneCarriageReturnAppendSection", "[a]\rx=1", "b", "z", "3", "[a]\rx=1\r[b]\rz=3\r"},
+        WriteCase{"LoneCarriageReturnTailOnly", "[a]\r\nx=1\r\n[b]\ry=2\r", "a", "z", "3",
+                  "[a]\r\nx=1\r\nz=3\r\n[b]\ry=2\r"},
+        WriteCase{"LoneCarriageReturnTailInsert", "[a]\r\nx=1\r\n[b]\ry=2\r", "b", "z", "3",
+                  "[a]\r\nx=1\r\n[b]\ry=2\rz=3\r"},
         WriteCase{"BinaryLinesKept", bytes("\x00\x01\xFF\r\n[a]\r\n\x80\x00\r\nk=1\r\n"),
                   "a", "k", "2", bytes("\x00\x01\xFF\r\n[a]\r\n\x80\x00\r\nk=2\r\n")}),
     [](const testing::TestParamInfo<WriteCase>& p) { return std::string(p.param.name); });
+
+// The text of a Unicode file is UTF-8: a character's last byte followed by
+// an ASCII letter or ']' is no GBK pair.
+TEST(IniUtf8, CharactersDoNotSwallowTheirNeighbours)
+{
+    using ini::Encoding;
+    Document doc("[奖]\r\n中A=1\r\n", Encoding::utf8);
+    EXPECT_EQ(doc.find("奖", "中a"), std::optional<std::string_view>("1"));
+    ASSERT_TRUE(doc.set("奖", "中A", "2"));
+    ASSERT_TRUE(doc.set("结果", "j1", "4"));
+    EXPECT_EQ(doc.bytes(), "[奖]\r\n中A=2\r\n[结果]\r\nj1=4\r\n");
+    EXPECT_TRUE(ini::names_equal("奖A", "奖a", Encoding::utf8));
+}
+
+// A file in each form other editors save, read and written back in its own
+// form. UTF-16 code units that pair with nothing survive the round trip.
+TEST(IniFileText, EveryFormReadsAndWritesBackInItsOwnForm)
+{
+    using Form = ini::FileText::Form;
+    const auto utf16 = [](std::u16string_view units, bool le) {
+        std::string out = le ? "\xFF\xFE" : "\xFE\xFF";
+        for (char16_t u : units) {
+            const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+            out += le ? lo : hi;
+            out += le ? hi : lo;
+        }
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::string file;
+        Form form;
+        std::string text;
+    };
+    const std::u16string odd = u"[a]\r\nk=\U0001F600\xD800x\r\n";
+    const std::string odd_text = "[a]\r\nk=\xF0\x9F\x98\x80\xED\xA0\x80x\r\n";
+    const std::vector<Case> cases = {
+        {"Gbk", "[a]\r\n" + kYi + "=1\r\n", Form::gbk, "[a]\r\n" + kYi + "=1\r\n"},
+        {"Utf8Bom", "\xEF\xBB\xBF[a]\r\n一=1\r\n", Form::utf8_bom, "[a]\r\n一=1\r\n"},
+        {"Utf16Le", utf16(u"[a]\r\n一=1\r\n", true), Form::utf16le_bom, "[a]\r\n一=1\r\n"},
+        {"Utf16Be", utf16(u"[a]\r\n一=1\r\n", false), Form::utf16be_bom, "[a]\r\n一=1\r\n"},
+        {"Utf16LeOddLength", utf16(u"[a]\r\n", true) + "\x41", Form::utf16le_bom, "[a]\r\n"},
+        {"Utf16UnpairedSurrogate", utf16(odd, true), Form::utf16le_bom, odd_text},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ini::FileText file(c.file);
+        EXPECT_EQ(file.form(), c.form);
+        EXPECT_EQ(file.text(), c.text);
+        EXPECT_EQ(file.file_with(file.text()), c.file);
+    }
+    const ini::FileText le(utf16(u"[a]\r\n", true));
+    EXPECT_EQ(le.file_with("[a]\r\n键=值\r\n"), utf16(u"[a]\r\n键=值\r\n", true));
+}
 
 TEST(IniWriteRefused, NamesThatCannotBeStoredChangeNothing)
 {
@@ -177,7 +240,7 @@ TEST(IniRoundTrip, WritesReadBackAndLeaveOtherItemsAlone)
     const std::vector<std::string> sections = {"a", "B", "zbt", kJiemian, kTrailUpper};
     const std::vector<std::string> keys = {"k", "K2", "lx", kYi, kTrailLower, "j1"};
     const std::vector<std::string> values = {"", "1", " 7", "\"q\"", kQuanping, "x=y", "\x80\xFF"};
-    const std::vector<std::string> ends = {"\r\n", "\n", ""};
+    const std::vector<std::string> ends = {"\r\n", "\n", "\r", ""};
     std::mt19937 rng(20240611);
     auto pick = [&rng](const std::vector<std::string>& v) -> const std::string& {
         return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];

@@ -149,12 +149,60 @@ TEST_F(DemoEvents, MoveLoopLeavesTheUnitWhereTheDragEnded)
     rt_test_next_drag(-30, 45);
     rt_test_mouse(unit("外形框1"), E_LBUTTON_DOWN, 10, 10);
     EXPECT_EQ(log(), (std::vector<std::string>{"dropped at 430,225"}));
-    // With no button held there is nothing to follow: it returns at once.
+    // A drag the backend was not told about leaves the unit where it was.
     rt_test_mouse(unit("外形框1"), E_LBUTTON_DOWN, 10, 10);
     EXPECT_EQ(log().back(), "dropped at 430,225");
     // Other messages do nothing.
     EXPECT_EQ(rt_send_message(unit("外形框1"), 16, 0, 0), 0);
     EXPECT_EQ(rt_get_int(unit("外形框1"), P_LEFT), 430);
+}
+
+// Menus and move loops ask whatever backend is installed; what one backend
+// was told to answer stays with it.
+class FixedAnswers : public DialogBackend {
+public:
+    std::vector<std::string> offered;
+    int drags = 0;
+    int32_t message_box(const std::string&, int32_t, const std::string&) override { return 0; }
+    bool input_box(const std::string&, const std::string&, const std::string&, int, std::string&) override
+    {
+        return false;
+    }
+    bool open_file(const std::string&, std::string&) override { return false; }
+    bool choose_font(FontChoice&) override { return false; }
+    std::string popup_menu(const std::vector<std::string>& items) override
+    {
+        offered = items;
+        return "丙";
+    }
+    DragOffset drag() override
+    {
+        ++drags;
+        return {7, -3};
+    }
+};
+
+TEST_F(DemoEvents, MenusAndMoveLoopsAskTheInstalledBackend)
+{
+    dialogs.menu_choices.push_back("甲");
+    dialogs.drags.push_back({100, 100});
+    FixedAnswers other;
+    rt_set_dialog_backend(&other);
+    rt_popup_menu(rt_window(MainWindow), unit("菜单_板"));
+    EXPECT_EQ(log(), (std::vector<std::string>{"menu 丙"}));
+    EXPECT_EQ(other.offered, (std::vector<std::string>{"甲", "乙", "子菜单", "丙", "丁"}));
+    rt_test_mouse(unit("外形框1"), E_LBUTTON_DOWN, 10, 10);
+    EXPECT_EQ(other.drags, 1);
+    EXPECT_EQ(log().back(), "dropped at 467,177");
+
+    rt_set_dialog_backend(&dialogs);
+    rt_popup_menu(rt_window(MainWindow), unit("菜单_板"));
+    EXPECT_EQ(log().back(), "menu 甲");
+    EXPECT_EQ(dialogs.last_popup_items, other.offered);
+    rt_test_mouse(unit("外形框1"), E_LBUTTON_DOWN, 10, 10);
+    EXPECT_EQ(log().back(), "dropped at 567,277");
+    EXPECT_TRUE(dialogs.menu_choices.empty());
+    EXPECT_TRUE(dialogs.drags.empty());
 }
 
 TEST_F(DemoEvents, HiddenButtonWithTheFocusTakesItsKeys)

@@ -1,6 +1,12 @@
 // Loading the demonstration window and reading back its units' properties.
 #include "tests/runtime/ui/demo_window.h"
 
+#include <QApplication>
+#include <QWidget>
+
+#include <limits>
+#include <string>
+
 #include "runtime/ui/picture.h"
 #include "tests/runtime/ui/picture_samples.h"
 
@@ -130,6 +136,35 @@ const RoundTrip kRoundTrips[] = {
 INSTANTIATE_TEST_SUITE_P(Units, DemoRoundTrip, ::testing::ValuesIn(kRoundTrips),
                          [](const auto& row) { return std::string(row.param.label); });
 
+// Places and sizes at the 32-bit limits (a damaged settings file holds
+// such values) are kept within 2^24 pixels, where the toolkit's rectangles
+// cannot overflow; the unit still moves and reads back.
+TEST_F(DemoUnits, ExtremePlacesAndSizesStayWithinReach)
+{
+    open_main();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kFar = 1 << 24;
+    struct Row {
+        const char* unit;
+        int property;
+        int32_t written, read;
+    };
+    const Row rows[] = {
+        {"按钮_确定", P_LEFT, kMax, kFar},      {"按钮_确定", P_TOP, kMin, -kFar},
+        {"按钮_确定", P_WIDTH, kMax, kFar - 1}, {"按钮_确定", P_LEFT, -70000, -70000},
+        {"动画物体1", P_LEFT, kMin, -kFar},     {"动画物体1", P_HEIGHT, kMax, kFar - 1},
+        {"演示窗口", P_TOP, kMax, kFar},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.unit) + " " + std::to_string(r.property));
+        const UnitRef u = r.unit == std::string("演示窗口") ? rt_window(MainWindow) : unit(r.unit);
+        rt_set(u, r.property, r.written);
+        rt_test_click(u);
+        EXPECT_EQ(rt_get_int(u, r.property), r.read);
+    }
+}
+
 TEST_F(DemoUnits, DesignedValuesReadBack)
 {
     open_main();
@@ -258,13 +293,61 @@ TEST_F(DemoUnits, EachPictureUnitPlacesItsPictureItsOwnWay)
     EXPECT_NE(img.pixelColor(21, 19), red);
     EXPECT_NE(img.pixelColor(42, 29), red);
 
-    // Window: stretched over the whole client area, units drawn on top.
+    // Window: stretched over the whole client area, units drawn on top. The
+    // designed 640 x 480 is the outer size, frame included.
     rt_set(rt_window(MainWindow), P_WINDOW_PICTURE, solid_bmp(3, 3, kRed));
     img = snapshot_image(rt_window(MainWindow));
-    EXPECT_EQ(img.size(), QSize(640, 480));
-    EXPECT_EQ(img.pixelColor(639, 479), red);
+    const QWidget* inside = nullptr;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w->property("rt_window").toInt() == MainWindow && w->property("rt_unit").toInt() == 0)
+            inside = w;
+    ASSERT_NE(inside, nullptr);
+    EXPECT_EQ(inside->frameGeometry().size(), QSize(640, 480));
+    EXPECT_EQ(img.size(), inside->size());
+    EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() - 1), red);
     EXPECT_EQ(img.pixelColor(630, 100), red);
     EXPECT_EQ(img.pixelColor(470, 190), QColor(255, 255, 255));  // the white shape box
+}
+
+// A window's left, top, width and height are its frame's, as on the
+// original platform: the inside is what the frame leaves, and taking the
+// frame away or giving it back keeps the outer place and size.
+TEST_F(DemoUnits, WindowGeometryIsTheFramesGeometry)
+{
+    open_main();
+    const UnitRef w = rt_window(MainWindow);
+    const QWidget* inside = nullptr;
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (top->property("rt_window").toInt() == MainWindow && top->property("rt_unit").toInt() == 0)
+            inside = top;
+    ASSERT_NE(inside, nullptr);
+    struct Step {
+        const char* what;
+        int border;
+        QRect outer;
+    };
+    const Step steps[] = {
+        {"framed", 1, QRect(0, 0, 500, 300)},
+        {"frameless", 0, QRect(0, 0, 500, 300)},
+        {"frameless moved", 0, QRect(30, 40, 620, 410)},
+        {"framed again", 1, QRect(30, 40, 620, 410)},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        rt_set(w, P_WINDOW_BORDER, s.border);
+        rt_set(w, P_LEFT, s.outer.left());
+        rt_set(w, P_TOP, s.outer.top());
+        rt_set(w, P_WIDTH, s.outer.width());
+        rt_set(w, P_HEIGHT, s.outer.height());
+        rt_do_events();
+        EXPECT_EQ(QRect(rt_get_int(w, P_LEFT), rt_get_int(w, P_TOP), rt_get_int(w, P_WIDTH), rt_get_int(w, P_HEIGHT)),
+                  s.outer);
+        EXPECT_EQ(inside->frameGeometry(), s.outer);
+        EXPECT_EQ(snapshot_image(w).size(), inside->size());
+        if (s.border == 0) {
+            EXPECT_EQ(inside->geometry(), s.outer);
+        }
+    }
 }
 
 TEST_F(DemoUnits, AnimatedPictureMovesOnWhenItsFrameTimeHasPassed)

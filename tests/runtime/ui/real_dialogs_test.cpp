@@ -3,14 +3,20 @@
 #include "tests/runtime/ui/demo_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
+#include <utility>
 
 using namespace demo;
 
@@ -135,6 +141,48 @@ TEST_F(RealDialogs, MaskedInputBoxCancelledKeepsTheVariable)
     EXPECT_EQ(v, "旧");
 }
 
+// Every masked entry of the runtime hides what is typed behind asterisks:
+// the password box of a window and the masked input box.
+TEST_F(RealDialogs, MaskedEntriesShowAsterisks)
+{
+    constexpr int kLockWindow = 90;
+    WindowDef lock;
+    lock.id = kLockWindow;
+    lock.name = "锁";
+    UnitDef box = make_unit("编辑框1", UnitType::EditBox, 8, 8, 200, 30);
+    box.masked = true;
+    lock.units.push_back(box);
+    rt_define_window(lock);
+    ASSERT_TRUE(rt_load_window(kLockWindow));
+    QLineEdit* entry = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+        if (w->property("rt_window").toInt() == kLockWindow && qobject_cast<QLineEdit*>(w))
+            entry = static_cast<QLineEdit*>(w);
+    ASSERT_NE(entry, nullptr);
+    QTest::keyClicks(entry, "ab1");
+    EXPECT_EQ(entry->displayText(), QStringLiteral("***"));
+    EXPECT_EQ(rt_get_text(rt_unit(kLockWindow, "编辑框1"), P_TEXT), "ab1");
+    rt_destroy_window(kLockWindow);
+    rt_do_events();
+
+    QString shown;
+    when_dialog_up([&](QWidget* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>();
+        if (!edit) {
+            ADD_FAILURE() << "no entry";
+            dlg->close();
+            return;
+        }
+        QTest::keyClicks(edit, "pw7");
+        shown = edit->displayText();
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    std::string v;
+    EXPECT_TRUE(rt_input_box("请输入密码", "", "", v, 4));
+    EXPECT_EQ(shown, QStringLiteral("***"));
+    EXPECT_EQ(v, "pw7");
+}
+
 // Accepts the font dialog after `pick` has had its way with the chooser.
 void accept_font_dialog(std::function<void(QFontDialog*)> pick)
 {
@@ -180,6 +228,129 @@ TEST_F(RealDialogs, FontDialogKeepsThePresetFaceUnlessAnotherIsPicked)
     ASSERT_TRUE(rt_dialog_open(d));
     EXPECT_EQ(rt_get_text(d, P_FONT_FACE), other.toStdString());
     EXPECT_NE(rt_get_text(d, P_FONT_FACE), "隶书");
+}
+
+
+// A family with an upright regular style and a real bold one, and the name
+// of its regular style ("Book", "Regular", ...).
+std::optional<std::pair<QString, QString>> family_with_bold()
+{
+    for (const QString& family : QFontDatabase::families()) {
+        QString regular;
+        bool has_bold = false;
+        for (const QString& style : QFontDatabase::styles(family)) {
+            if (QFontDatabase::italic(family, style))
+                continue;
+            if (QFontDatabase::bold(family, style))
+                has_bold = true;
+            else if (QFontDatabase::weight(family, style) == QFont::Normal)
+                regular = style;
+        }
+        if (has_bold && !regular.isEmpty())
+            return std::make_pair(family, regular);
+    }
+    return std::nullopt;
+}
+
+QCheckBox* box_with_text(QWidget* dlg, const QString& text)
+{
+    for (auto* b : dlg->findChildren<QCheckBox*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+// Bold, italic, strike-out and underline are what the dialog shows when the
+// operator presses 确定: a regular style picked from the list, the dialog's
+// own 粗体 and 斜体 boxes (which offer bold where the face has none), and
+// the chooser's effects.
+TEST_F(RealDialogs, FontDialogStylesAreTheOperatorsChoice)
+{
+    const auto book = family_with_bold();
+    if (!book)
+        GTEST_SKIP() << "no font with a regular and a bold style";
+    open_main();
+    const UnitRef d = unit("通用对话框_字体");
+    rt_set(d, P_FONT_FACE, std::string("宋体"));
+    rt_set(d, P_FONT_SIZE, 36);
+    rt_set(d, P_FONT_BOLD, true);
+
+    // The first use picks the regular style of a face that has a bold one.
+    accept_font_dialog([&](QFontDialog* chooser) {
+        chooser->setCurrentFont(QFontDatabase::font(book->first, book->second, 36));
+    });
+    ASSERT_TRUE(rt_dialog_open(d));
+    EXPECT_EQ(rt_get_text(d, P_FONT_FACE), book->first.toStdString());
+    EXPECT_FALSE(rt_get_bool(d, P_FONT_BOLD));
+    EXPECT_FALSE(rt_get_bool(d, P_FONT_ITALIC));
+
+    // It reopens regular; the boxes turn bold and italic on, the chooser's
+    // effects underline.
+    bool reopened_bold = true;
+    accept_font_dialog([&](QFontDialog* chooser) {
+        QWidget* dlg = chooser->parentWidget();
+        QCheckBox* bold = box_with_text(dlg, QString::fromUtf8("粗体"));
+        QCheckBox* italic = box_with_text(dlg, QString::fromUtf8("斜体"));
+        if (!bold || !italic) {
+            ADD_FAILURE() << "no 粗体 or 斜体 box";
+            return;
+        }
+        reopened_bold = bold->isChecked() || chooser->currentFont().bold();
+        bold->setChecked(true);
+        italic->setChecked(true);
+        QFont f = chooser->currentFont();
+        f.setUnderline(true);
+        chooser->setCurrentFont(f);
+    });
+    ASSERT_TRUE(rt_dialog_open(d));
+    EXPECT_FALSE(reopened_bold);
+    EXPECT_TRUE(rt_get_bool(d, P_FONT_BOLD));
+    EXPECT_TRUE(rt_get_bool(d, P_FONT_ITALIC));
+    EXPECT_TRUE(rt_get_bool(d, P_FONT_UNDERLINE));
+    EXPECT_FALSE(rt_get_bool(d, P_FONT_STRIKEOUT));
+
+    // Unticking bold on a face without a bold of its own gives regular.
+    rt_set(d, P_FONT_FACE, std::string("宋体"));
+    accept_font_dialog([&](QFontDialog* chooser) {
+        chooser->setCurrentFont(QFontDatabase::font(QFontInfo(chooser->currentFont()).family(), QString(), 36));
+        if (QCheckBox* bold = box_with_text(chooser->parentWidget(), QString::fromUtf8("粗体")))
+            bold->setChecked(false);
+    });
+    ASSERT_TRUE(rt_dialog_open(d));
+    EXPECT_FALSE(rt_get_bool(d, P_FONT_BOLD));
+}
+
+// Escape in the font list cancels the whole dialog, as 取消 does.
+TEST_F(RealDialogs, FontDialogEscapeCancelsTheWholeDialog)
+{
+    open_main();
+    const UnitRef d = unit("通用对话框_字体");
+    rt_set(d, P_FONT_FACE, std::string("宋体"));
+    rt_set(d, P_FONT_SIZE, 20);
+    rt_set(d, P_FONT_COLOR, 255);
+    when_dialog_up([](QWidget* dlg) {
+        auto* chooser = dlg->findChild<QFontDialog*>();
+        if (!chooser) {
+            ADD_FAILURE() << "no font chooser";
+            static_cast<QDialog*>(dlg)->reject();
+            return;
+        }
+        QFont f = chooser->currentFont();
+        f.setPointSize(48);
+        chooser->setCurrentFont(f);
+        QTest::keyClick(chooser, Qt::Key_Escape);
+        // A dialog left half open is closed here so the test ends.
+        QTimer::singleShot(300, qApp, [dlg = QPointer<QWidget>(dlg)] {
+            if (dlg && dlg->isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open after Escape";
+                static_cast<QDialog*>(dlg.data())->reject();
+            }
+        });
+    });
+    EXPECT_FALSE(rt_dialog_open(d));
+    EXPECT_EQ(rt_get_int(d, P_FONT_SIZE), 20);
+    EXPECT_EQ(rt_get_int(d, P_FONT_COLOR), 255);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace
