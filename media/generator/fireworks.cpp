@@ -13,6 +13,8 @@
 
 #include "fireworks.h"
 
+#include "embed.h"
+
 #include "swf_writer.h"
 
 #include <zlib.h>
@@ -615,46 +617,18 @@ std::vector<uint8_t> make_movie(int n) {
 
 void write_movies(const std::filesystem::path& out) {
     const char* const names[] = {"default.swf", "fireworks1.swf", "fireworks2.swf", "fireworks3.swf"};
-    std::string src = "// Made by media_generator at build time; edits are overwritten.\n"
-                      "#include \"media/movies.h\"\n\n"
-                      "namespace media {\nnamespace {\n\n";
+    std::vector<Bytes> movies;
     for (int n = 0; n < 4; ++n) {
-        const Bytes movie = make_movie(n);
+        movies.push_back(make_movie(n));
         const MovieForm& m = kForms[n];
-        if (movie.size() != m.stored_size || movie_length_of(movie) != m.uncompressed_size)
+        if (movies.back().size() != m.stored_size || movie_length_of(movies.back()) != m.uncompressed_size)
             throw std::runtime_error(std::string("fireworks: ") + names[n] + " missed its form");
-        std::ofstream file(out / names[n], std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(movie.data()), std::streamsize(movie.size()));
-        if (!file)
-            throw std::runtime_error(std::string("cannot write ") + names[n]);
-        src += "const unsigned char kMovie" + std::to_string(n) + "[] = {";
-        for (size_t i = 0; i < movie.size(); ++i) {
-            if (i % 24 == 0)
-                src += "\n   ";
-            src += " " + std::to_string(unsigned(movie[i])) + ",";
-        }
-        src += "\n};\n\n";
+        write_file(out / names[n], movies.back());
     }
-    src += "Bytes bytes_of(const unsigned char* data, size_t size) { return Bytes(data, data + size); }\n\n"
-           "} // namespace\n\n"
-           "const Bytes& default_movie()\n{\n"
-           "    static const Bytes movie = bytes_of(kMovie0, sizeof kMovie0);\n"
-           "    return movie;\n}\n\n"
-           "const Bytes& fireworks_movie(int n)\n{\n"
-           "    static const Bytes movies[] = {\n"
-           "        bytes_of(kMovie1, sizeof kMovie1),\n"
-           "        bytes_of(kMovie2, sizeof kMovie2),\n"
-           "        bytes_of(kMovie3, sizeof kMovie3),\n"
-           "    };\n"
-           "    static const Bytes none;\n"
-           "    if (n < 1 || n > 3)\n"
-           "        return none;\n"
-           "    return movies[n - 1];\n}\n\n"
-           "} // namespace media\n";
-    std::ofstream file(out / "movies_data.cpp", std::ios::binary | std::ios::trunc);
-    file << src;
-    if (!file)
-        throw std::runtime_error("cannot write movies_data.cpp");
+    EmbeddedSource src("media/movies.h");
+    src.single("default_movie", movies[0]);
+    src.family("fireworks_movie", {movies.begin() + 1, movies.end()});
+    src.write(out / "movies_data.cpp");
 }
 
 } // namespace gen
