@@ -1,5 +1,7 @@
 #include "platform/html_page.h"
 
+#include "platform/ascii.h"
+
 #include <array>
 
 namespace platform {
@@ -7,15 +9,6 @@ namespace {
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowered(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
 
 std::string_view trimmed(std::string_view s)
 {
@@ -40,7 +33,7 @@ bool starts_with_nocase(std::string_view s, size_t at, std::string_view prefix)
     if (s.size() - at < prefix.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (lower(s[at + i]) != lower(prefix[i]))
+        if (ascii_lower(s[at + i]) != ascii_lower(prefix[i]))
             return false;
     return true;
 }
@@ -61,7 +54,7 @@ std::string decode_references(std::string_view v)
             out += v[i];
             continue;
         }
-        const std::string name = lowered(v.substr(i + 1, semi - i - 1));
+        const std::string name = ascii_lowered(v.substr(i + 1, semi - i - 1));
         int code = -1;
         if (name == "amp")
             code = '&';
@@ -115,13 +108,13 @@ std::string member_key(std::string_view member)
     std::string key;
     for (char c : member)
         if (c != '-')
-            key += lower(c);
+            key += ascii_lower(c);
     return key;
 }
 
 std::optional<Overflow> read_overflow(std::string_view v)
 {
-    const std::string s = lowered(v);
+    const std::string s = ascii_lowered(v);
     if (s == "visible")
         return Overflow::Visible;
     if (s == "auto")
@@ -141,7 +134,7 @@ std::optional<BorderStyle> read_border_style(std::string_view v)
         {"inset", BorderStyle::Inset},   {"outset", BorderStyle::Outset}, {"ridge", BorderStyle::Ridge},
         {"groove", BorderStyle::Groove},
     }};
-    const std::string s = lowered(v);
+    const std::string s = ascii_lowered(v);
     for (const auto& [name, style] : styles)
         if (s == name)
             return style;
@@ -164,7 +157,7 @@ std::optional<Border> read_border(std::string_view v)
         if (j == i)
             break;
         const std::string_view token = v.substr(i, j - i);
-        const std::string t = lowered(token);
+        const std::string t = ascii_lowered(token);
         if (auto px = read_css_pixels(token); px && *px >= 0)
             b.width = *px;
         else if (t == "thin")
@@ -224,7 +217,7 @@ std::vector<HtmlTag> read_html_tags(std::string_view page)
         size_t j = i;
         while (j < n && !is_space(page[j]) && page[j] != '>' && page[j] != '/')
             ++j;
-        tag.name = lowered(page.substr(i, j - i));
+        tag.name = ascii_lowered(page.substr(i, j - i));
         i = j;
         // Attributes up to the closing '>'.
         while (i < n && page[i] != '>') {
@@ -235,7 +228,7 @@ std::vector<HtmlTag> read_html_tags(std::string_view page)
             size_t k = i;
             while (k < n && !is_space(page[k]) && page[k] != '=' && page[k] != '>' && page[k] != '/')
                 ++k;
-            std::string name = lowered(page.substr(i, k - i));
+            std::string name = ascii_lowered(page.substr(i, k - i));
             if (k == i) // a stray '=': skip it
                 ++k;
             i = k;
@@ -289,9 +282,9 @@ std::vector<std::pair<std::string, std::string>> read_css_declarations(std::stri
         const std::string_view decl = text.substr(i, end - i);
         const size_t colon = decl.find(':');
         if (colon != std::string_view::npos) {
-            const std::string name = lowered(trimmed(decl.substr(0, colon)));
+            const std::string name = ascii_lowered(trimmed(decl.substr(0, colon)));
             std::string_view value = trimmed(decl.substr(colon + 1));
-            if (value.size() >= 10 && lowered(value.substr(value.size() - 10)) == "!important")
+            if (value.size() >= 10 && ascii_lowered(value.substr(value.size() - 10)) == "!important")
                 value = trimmed(value.substr(0, value.size() - 10));
             if (!name.empty())
                 out.emplace_back(name, std::string(value));
@@ -311,7 +304,7 @@ std::optional<uint32_t> read_css_color(std::string_view text)
         {"teal", 0x008080},   {"olive", 0x808000},  {"lime", 0x00FF00},  {"aqua", 0x00FFFF},
         {"fuchsia", 0xFF00FF}, {"orange", 0xFFA500},
     }};
-    const std::string name = lowered(s);
+    const std::string name = ascii_lowered(s);
     for (const auto& [n, v] : names)
         if (name == n)
             return v;
@@ -321,7 +314,7 @@ std::optional<uint32_t> read_css_color(std::string_view text)
         return std::nullopt;
     uint32_t value = 0;
     for (char c : s) {
-        const char l = lower(c);
+        const char l = ascii_lower(c);
         uint32_t d;
         if (l >= '0' && l <= '9')
             d = static_cast<uint32_t>(l - '0');
@@ -339,7 +332,7 @@ std::optional<uint32_t> read_css_color(std::string_view text)
 std::optional<int> read_css_pixels(std::string_view text)
 {
     std::string_view s = trimmed(text);
-    if (s.size() > 2 && lowered(s.substr(s.size() - 2)) == "px")
+    if (s.size() > 2 && ascii_lowered(s.substr(s.size() - 2)) == "px")
         s.remove_suffix(2);
     bool negative = false;
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
@@ -436,7 +429,7 @@ MoviePage read_movie_page(std::string_view page)
             if (const std::string* c = tag.attribute("bgcolor"))
                 if (auto color = read_css_color(*c))
                     body.background = *color;
-            if (const std::string* s = tag.attribute("scroll"); s && lowered(*s) == "no")
+            if (const std::string* s = tag.attribute("scroll"); s && ascii_lowered(*s) == "no")
                 body.set("overflow", "hidden");
             if (const std::string* m = tag.attribute("leftmargin"))
                 body.margin_left = pixels_or_zero(m);
@@ -458,7 +451,7 @@ MoviePage read_movie_page(std::string_view page)
             movie.width = pixels_or_zero(tag.attribute("width"));
             movie.height = pixels_or_zero(tag.attribute("height"));
             if (const std::string* scale = tag.attribute("scale"))
-                movie.scale = lowered(trimmed(*scale));
+                movie.scale = ascii_lowered(trimmed(*scale));
             out.movie = std::move(movie);
         }
     }
@@ -471,7 +464,7 @@ namespace platform {
 
 bool run_body_style_script(std::string_view code, std::string_view language, BodyStyle& style)
 {
-    const std::string lang = lowered(trimmed(language));
+    const std::string lang = ascii_lowered(trimmed(language));
     if (!lang.empty() && lang != "javascript" && lang != "jscript")
         return false;
     size_t i = 0;

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/ascii.h"
+
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -8,14 +10,6 @@
 namespace platform {
 namespace {
 
-std::string folded(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 using Key = std::pair<int, std::string>; // root, folded key path
 using Values = std::map<std::string, std::string>; // folded name -> value
@@ -42,7 +36,7 @@ Store& store()
         auto* st = new Store;
         const std::string cache = user_cache_folder();
         if (!cache.empty())
-            st->keys[{static_cast<int>(RegistryRoot::CurrentUser), folded(kShellFoldersKey)}]["cache"] =
+            st->keys[{static_cast<int>(RegistryRoot::CurrentUser), ascii_lowered(kShellFoldersKey)}]["cache"] =
                 cache + "/prizedraw/Temporary Internet Files";
         return st;
     }();
@@ -56,7 +50,7 @@ std::string key_id(std::string_view key)
         key.remove_prefix(1);
     while (!key.empty() && key.back() == '\\')
         key.remove_suffix(1);
-    return folded(key);
+    return ascii_lowered(key);
 }
 
 } // namespace
@@ -68,7 +62,7 @@ std::optional<std::string> registry_read_text(RegistryRoot root, std::string_vie
     auto k = s.keys.find({static_cast<int>(root), key_id(key)});
     if (k == s.keys.end())
         return std::nullopt;
-    auto v = k->second.find(folded(name));
+    auto v = k->second.find(ascii_lowered(name));
     if (v == k->second.end())
         return std::nullopt;
     return v->second;
@@ -78,7 +72,7 @@ void registry_write_text(RegistryRoot root, std::string_view key, std::string_vi
 {
     Store& s = store();
     const std::lock_guard lock(s.mutex);
-    s.keys[{static_cast<int>(root), key_id(key)}][folded(name)] = std::string(value);
+    s.keys[{static_cast<int>(root), key_id(key)}][ascii_lowered(name)] = std::string(value);
 }
 
 bool registry_delete_value(RegistryRoot root, std::string_view key, std::string_view name)
@@ -86,7 +80,7 @@ bool registry_delete_value(RegistryRoot root, std::string_view key, std::string_
     Store& s = store();
     const std::lock_guard lock(s.mutex);
     auto k = s.keys.find({static_cast<int>(root), key_id(key)});
-    return k != s.keys.end() && k->second.erase(folded(name)) > 0;
+    return k != s.keys.end() && k->second.erase(ascii_lowered(name)) > 0;
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // procedure chain, messages and timers.
 #include "platform/ui/windows.h"
 
+#include "platform/ascii.h"
 #include "platform/winmm.h"
 
 #include <QAbstractEventDispatcher>
@@ -25,14 +26,6 @@ namespace {
 
 const char* const kRecordName = "platform_window";
 
-std::string folded(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 // What the window layer keeps per window; a child object, so it goes with
 // the widget.
@@ -171,7 +164,7 @@ int32_t procedure_token(WNDPROC procedure)
 
 bool register_window_class(const std::string& name, WNDPROC procedure, WidgetFactory make)
 {
-    const std::string key = folded(name);
+    const std::string key = ascii_lowered(name);
     if (key.empty() || classes().count(key))
         return false;
     classes()[key] = WindowClass{name, procedure_token(procedure), std::move(make)};
@@ -306,7 +299,7 @@ int64_t CreateWindowExA(uint32_t ex_style, const char* class_name, const char* t
 {
     if (!class_name || !QCoreApplication::instance())
         return 0;
-    auto it = classes().find(folded(class_name));
+    auto it = classes().find(ascii_lowered(class_name));
     if (it == classes().end())
         return 0;
     QWidget* parent_widget = nullptr;
@@ -395,13 +388,13 @@ int64_t FindWindowExA(int64_t parent, int64_t after, const char* class_name, con
             return 0;
         ++i;
     }
-    const std::string wanted_class = class_name ? folded(class_name) : std::string();
+    const std::string wanted_class = class_name ? ascii_lowered(class_name) : std::string();
     for (; i < candidates.size(); ++i) {
         const int64_t h = handle_of(candidates[i]);
         if (class_name) {
             char buffer[256];
             GetClassNameA(h, buffer, sizeof buffer);
-            if (folded(buffer) != wanted_class)
+            if (ascii_lowered(buffer) != wanted_class)
                 continue;
         }
         if (title) {
@@ -503,7 +496,7 @@ uint32_t RegisterWindowMessageA(const char* name)
     static std::mutex mutex;
     static std::map<std::string, uint32_t> messages;
     const std::lock_guard lock(mutex);
-    auto [it, added] = messages.try_emplace(folded(name), 0);
+    auto [it, added] = messages.try_emplace(ascii_lowered(name), 0);
     if (added) {
         if (messages.size() > 0x4000) {
             messages.erase(it);
