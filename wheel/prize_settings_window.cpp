@@ -85,7 +85,8 @@ WindowDef prize_settings_window_definition()
     w.units.push_back(make_unit("分组框1", UnitType::GroupBox, 7, 243, 537, 125));
     UnitDef explanation = make_unit("标签3", UnitType::Label, 8, 15, 521, 102, kDrawModeExplanation);
     explanation.parent = "分组框1";
-    explanation.font = FontSpec{"宋体", 14, false};
+    // Six lines must fit the narrower box.
+    explanation.font = FontSpec{"宋体", 12, false};
     explanation.word_wrap = true;
     w.units.push_back(explanation);
 
