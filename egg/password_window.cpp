@@ -16,6 +16,7 @@ WindowDef password_window_definition()
         "您没有设置任何密码  ",
         "设置成功  请牢记您的密码  ",
         "密码没有保存成功  原来的密码仍然有效  ",
+        "密码太长  请输入较短的密码  ",
     };
     return make_password_window_definition(PasswordWindow, PrizeSettingsWindow, texts);
 }

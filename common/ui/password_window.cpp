@@ -9,6 +9,10 @@ std::string settings_password;
 
 namespace {
 
+// A settings value reads back whole up to this many bytes; a longer stored
+// password would come back cut and lock the operator out.
+constexpr size_t kReadableValueBytes = 10239;
+
 struct PasswordWindow {
     int id;
     int settings_window;
@@ -38,7 +42,13 @@ struct PasswordWindow {
         // Cancel leaves the current password in place; it is then stored
         // again under a fresh salt like a typed one.
         rt_input_box("请输入密码", "请输入密码", "", settings_password, 1);
-        if (!rt_write_config(settings_file(), "zbt", "password", encipher_text(settings_password, texts.key_text))) {
+        const std::string stored = encipher_text(settings_password, texts.key_text);
+        if (stored.size() > kReadableValueBytes) {
+            settings_password = stored_settings_password(texts.key_text);
+            rt_message_box(texts.too_long, 0);
+            return;
+        }
+        if (!rt_write_config(settings_file(), "zbt", "password", stored)) {
             // The old password stays in force: say so rather than report success.
             settings_password = stored_settings_password(texts.key_text);
             rt_message_box(texts.not_saved, 0);

@@ -15,6 +15,7 @@ struct PasswordWindowTexts {
     const char* none_set;   // the new password is empty
     const char* changed;    // a new password was stored
     const char* not_saved;  // the settings file could not be written
+    const char* too_long;   // the new password would not read back whole
 };
 
 // The settings password in plain text, as the last handler left it.

@@ -197,6 +197,23 @@ TEST_F(WheelOperatorWindows, TheEmptyNewPasswordKeepsTheWindowOpen)
     EXPECT_EQ(stored().size(), 2u) << "the salt alone";
 }
 
+// The settings file gives a value back whole up to 10239 bytes: a password
+// whose stored form is longer would lock the operator out, so it is refused.
+TEST_F(WheelOperatorWindows, APasswordTooLongToReadBackIsRefused)
+{
+    const std::string longest(5118, 'a'), too_long(5119, 'b');
+    dialogs.input_answers = {longest, too_long};
+    ModalSteps::run([] { choose("奖项设置"); }, {[&] { change(); }});
+    ModalSteps::run([] { choose("奖项设置"); }, {
+        [&] { type_password(longest); change(); },
+        [&] { rt_test_close_box(wheel::PasswordWindow); },
+    });
+    EXPECT_EQ(dialogs.messages(), (std::vector<std::string>{kChanged, "密码太长！请输入较短的密码！"}));
+    EXPECT_EQ(stored().size(), 2 + 2 * longest.size());
+    EXPECT_TRUE(logs_in_with(longest));
+    EXPECT_FALSE(logs_in_with(too_long));
+}
+
 TEST_F(WheelOperatorWindows, UnwritableSettingsAreReportedNotCelebrated)
 {
     // A folder where the settings file should be: no write can succeed,
