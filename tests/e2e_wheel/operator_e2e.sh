@@ -408,6 +408,31 @@ xdotool windowfocus --sync "$results" 2>/dev/null
 xdotool key alt+F4
 wait_gone '^中奖结果$' 10
 
+# --- Move the wheel and the result picture with the mouse ---------------
+drag() { # from-x from-y to-x to-y [key held]
+  [ -n "${5:-}" ] && xdotool keydown "$5"
+  xdotool mousemove "$1" "$2" mousedown 1
+  sleep 0.3
+  xdotool mousemove $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
+  sleep 0.3
+  xdotool mousemove "$3" "$4"
+  sleep 0.3
+  xdotool mouseup 1
+  [ -n "${5:-}" ] && xdotool keyup "$5"
+  sleep 0.5
+}
+# The rim of the wheel face, below the ring, and the result picture.
+drag 1012 745 812 795
+drag 120 520 220 470
+[ -z "$(setting 外形框1左边)$(setting 中奖图片左边)" ] || fail "a press without Ctrl moved something"
+drag 1012 745 812 795 ctrl
+wait_setting 外形框1左边 510
+wait_setting 外形框1顶边 210
+drag 120 520 220 470 ctrl
+wait_setting 中奖图片左边 120
+wait_setting 中奖图片顶边 390
+shot 19-moved
+
 # --- Leave through the menu ----------------------------------------------
 menu_item 13
 answer '^确定退出吗？$'
