@@ -11,11 +11,9 @@
 #include "wheel/wheel.h"
 
 namespace wheel {
-
-const std::string kHelpText = "1.双击各个图片，可以选择自己的抽奖图片！(图片不要过大，50K以下最好！)\r\n2.右键弹出菜单！";
-const std::string kAboutText = "自定义Orvana转盘抽奖\r\n" + std::string(32, ' ');
-
 namespace {
+
+const char* const kHelpText = "1.双击各个图片，可以选择自己的抽奖图片！(图片不要过大，50K以下最好！)\r\n2.右键弹出菜单！";
 
 // A moved wheel or result picture must not cover the titles.
 void raise_titles()
@@ -93,7 +91,10 @@ void confirm_exit() { ::confirm_exit(); }
 bool confirm_close() { return ::confirm_close(); }
 
 void show_help() { rt_message_box(kHelpText, 0, std::string("转盘抽奖帮助信息！")); }
-void show_about() { rt_message_box(kAboutText, 0, std::string("自定义Orvana转盘抽奖")); }
+void show_about()
+{
+    rt_message_box("自定义Orvana转盘抽奖\r\n" + std::string(32, ' '), 0, std::string("自定义Orvana转盘抽奖"));
+}
 
 void choose_prize_picture(int grade)
 {

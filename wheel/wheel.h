@@ -59,8 +59,6 @@ bool confirm_close();
 void show_help();
 void show_about();
 void choose_prize_picture(int grade);
-extern const std::string kHelpText;
-extern const std::string kAboutText;
 
 // The secondary windows behind the menu.
 void open_password_window();

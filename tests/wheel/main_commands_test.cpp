@@ -397,6 +397,48 @@ TEST_F(WheelCommands, RingPictureChosenWhileTheWheelSpins)
     EXPECT_EQ(read_result("j3"), "1");
 }
 
+// Damaged pictures and music are copied as chosen and show (or sound)
+// nothing; a huge title is stored and comes back cut to what the settings
+// file gives back whole; the wheel still spins and settles over all of it.
+TEST_F(WheelCommands, DamagedMediaAndAHugeTitle)
+{
+    const Bytes whole = jpeg_of(Qt::red);
+    const Bytes bad_jpeg(whole.begin(), whole.begin() + 200);
+    const Bytes not_mp3(5000, 0x5A);
+    put_file("bad.jpg", bad_jpeg);
+    put_file("bad.mp3", not_mp3);
+    dialogs.file_answers = {dir.file("bad.jpg"), dir.file("bad.jpg"), dir.file("bad.mp3")};
+    choose("更换背景图");
+    rt_test_mouse(slot(2), E_DOUBLE_CLICK, 5, 5);
+    choose("更换背景音乐");
+    EXPECT_EQ(rt_read_file(dir.file("底图.jpg")), bad_jpeg);
+    EXPECT_EQ(rt_read_file(dir.file("奖品图片/2.jpg")), bad_jpeg);
+    EXPECT_EQ(rt_read_file(dir.file("wav/bjyy.mp3")), not_mp3);
+
+    const std::string huge(20000, 'W');
+    dialogs.input_answers.push_back(huge);
+    choose("主标题");
+    EXPECT_EQ(text("透明标签_主标题"), huge);
+
+    prizes({"0", "3"});
+    type("编辑框_滚动速度", "600000");
+    rt_set(unit("选择框_禁用特效"), P_CHECKED, true);
+    press_start();
+    steps(9);
+    press_stop();
+    steps(1);
+    EXPECT_EQ(read_result("j2"), "1");
+    EXPECT_EQ(rt_get_bytes(slot(2), P_PICTURE), bad_jpeg);
+    rt_do_events();
+
+    rt_destroy_window(wheel::MainWindow);
+    rt_do_events();
+    wheel::prize_slots.clear();
+    start();
+    EXPECT_EQ(text("透明标签_主标题"), std::string(10239, 'W'));
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
 TEST_F(WheelCommands, MenuItemsOpenTheirWindowsModally)
 {
     bool lock_open = false;
