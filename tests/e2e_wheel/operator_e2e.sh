@@ -446,5 +446,5 @@ code=$?
 app_pid=""
 [ "$code" -eq 0 ] || fail "the program ended with code $code"
 
-echo "PASS: password set and used, eight values, eight ring pictures, style three, zoom 2, a spin with fireworks (grade $won), results read and cleared behind the password, a clean exit; screenshots in $artifacts"
+echo "PASS: password set and used, eight values, eight ring pictures, style three, zoom 2, a spin with fireworks (grade $won), results read and cleared behind the password, the wheel and the result picture moved, a clean exit; screenshots in $artifacts"
 exit 0
