@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/draw.h"
+#include "common/ui/main_commands.h"
 #include "common/ui/window_mode.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
@@ -73,18 +74,6 @@ int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text
 std::string setting(const char* key, const char* section = "zbt")
 {
     return rt_read_config(settings_path(), section, key);
-}
-
-void apply_title_font(const char* label, const char* face_key, const char* size_key,
-                      const char* color_key)
-{
-    const std::string color = setting(color_key, "yanse");
-    if (color.empty())
-        return;
-    const UnitRef u = main_unit(label);
-    rt_write_unit_property(u, P_LABEL_FONT, 6, setting(face_key, "yanse"));
-    rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(setting(size_key, "yanse")));
-    rt_set(u, P_LABEL_COLOR, stored_int(color));
 }
 
 } // namespace
@@ -232,8 +221,8 @@ void on_main_window_created()
     if (const std::string t = setting("副标题"); !t.empty())
         rt_set(subtitle, P_TEXT, t);
 
-    apply_title_font("透明标签_主标题", "主标题字体", "主标题字体大小", "主标题字体颜色");
-    apply_title_font("透明标签_副标题", "副标题字体", "副标题字体大小", "副标题字体颜色");
+    restore_title_font(MainWindow, kMainTitle);
+    restore_title_font(MainWindow, kSubtitle);
 
     if (setting("界面大小") == "窗口")
         set_windowed();

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "common/draw.h"
+#include "common/ui/prize_settings.h"
 #include "egg/egg.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
@@ -14,7 +14,6 @@
 namespace egg {
 namespace {
 
-const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
 const std::array<const char*, 8> kDesignedValues{"1", "2", "4", "8", "10", "15", "20", "50"};
 constexpr std::array<int, 4> kRowTops{28, 74, 120, 166};
 
@@ -28,17 +27,8 @@ constexpr GradeColumns kRightHalf{392, 519, 660};
 // Egg counts this close to the range still pass.
 constexpr double kCountTolerance = 0.0000001;
 
-const char* const kExplanation =
-    "1.按奖品数量抽奖：\r\n"
-    "    选择按数量抽奖，就是把所有奖品(即：奖品数值之和)都放在一个盒子里，依次从里面往外拿，全部拿完抽奖结束；\r\n"
-    "2.按概率抽奖：\r\n"
-    "    选择按概率抽奖，就是把所有奖品(即：奖品数值之和)都放在一个盒子里，抽取时往外面拿出一个，"
-    "然后再把这个奖品往盒子里补充一个，保持盒子里的奖品总量不变，等待下一次抽取。";
-
-
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
-UnitRef value_field(int k) { return settings_unit("编辑框" + std::to_string(k)); }
 
 std::string setting(const char* key) { return rt_read_config(settings_path(), "zbt", key); }
 bool write_setting(const char* key, const std::string& value)
@@ -57,14 +47,8 @@ void on_prize_settings_created()
     for (int k = 1; k <= 8; ++k)
         rt_set(picture_box(k), P_PICTURE, rt_read_file(prize_picture_path(k)));
 
-    // The stored values count only when grade 1 holds one.
-    if (!setting(kGradeKeys[0]).empty())
-        for (int k = 1; k <= 8; ++k)
-            rt_set(value_field(k), P_TEXT, setting(kGradeKeys[static_cast<size_t>(k - 1)]));
-
-    const bool by_probability = setting("lx") == "真";
-    rt_set(settings_unit("单选框2"), P_CHECKED, by_probability);
-    rt_set(settings_unit("单选框1"), P_CHECKED, !by_probability);
+    show_stored_prize_values(PrizeSettingsWindow);
+    show_draw_mode(PrizeSettingsWindow);
 
     rt_set(settings_unit("选择框_禁用特效"), P_CHECKED, setting("禁用特效") == "真");
     rt_set(settings_unit("选择框_禁用背景音乐"), P_CHECKED, setting("禁用背景音乐") == "真");
@@ -83,11 +67,8 @@ void save_prize_settings()
     saved = write_setting("禁用背景音乐", rt_to_text(rt_get_bool(settings_unit("选择框_禁用背景音乐"), P_CHECKED)))
             && saved;
     saved = write_setting("金蛋个数", count_text) && saved;
-    std::array<std::string, 8> values;
-    for (int k = 1; k <= 8; ++k) {
-        values[static_cast<size_t>(k - 1)] = rt_get_text(value_field(k), P_TEXT);
-        saved = write_setting(kGradeKeys[static_cast<size_t>(k - 1)], values[static_cast<size_t>(k - 1)]) && saved;
-    }
+    PrizeValueTexts values;
+    saved = write_prize_values(PrizeSettingsWindow, values) && saved;
     if (!saved) {
         // What did not reach the file would be lost at the next draw or
         // start: keep the window open instead of reporting success.
@@ -95,25 +76,10 @@ void save_prize_settings()
         return;
     }
 
-    for (int k = 1; k <= 8; ++k)
-        prize_counts[static_cast<size_t>(k)] = rt_to_int(rt_to_number(values[static_cast<size_t>(k - 1)]));
+    set_prize_counts(values);
     show_egg_count();
     rt_message_box("设置成功  ", 0);
     rt_destroy_window(PrizeSettingsWindow);
-}
-
-void select_quantity_mode()
-{
-    write_setting("lx", "假");
-    rt_set(settings_unit("单选框1"), P_CHECKED, true);
-    rt_set(settings_unit("单选框2"), P_CHECKED, false);
-}
-
-void select_probability_mode()
-{
-    write_setting("lx", "真");
-    rt_set(settings_unit("单选框1"), P_CHECKED, false);
-    rt_set(settings_unit("单选框2"), P_CHECKED, true);
 }
 
 // Chosen media are copied under fixed names beside the program, so the
@@ -193,17 +159,17 @@ WindowDef prize_settings_window_definition()
     w.units.push_back(count);
 
     UnitDef by_quantity = make_unit("单选框1", UnitType::RadioBox, 281, 231, 109, 16, "按奖品数量抽奖");
-    by_quantity.events.push_back(on(E_CLICK, select_quantity_mode));
+    by_quantity.events.push_back(on(E_CLICK, [] { select_quantity_mode(PrizeSettingsWindow); }));
     w.units.push_back(by_quantity);
     UnitDef by_probability = make_unit("单选框2", UnitType::RadioBox, 396, 231, 82, 16, "按概率抽奖");
-    by_probability.events.push_back(on(E_CLICK, select_probability_mode));
+    by_probability.events.push_back(on(E_CLICK, [] { select_probability_mode(PrizeSettingsWindow); }));
     w.units.push_back(by_probability);
 
     w.units.push_back(make_unit("选择框_禁用特效", UnitType::CheckBox, 496, 231, 96, 16, "禁用烟花特效"));
     w.units.push_back(make_unit("选择框_禁用背景音乐", UnitType::CheckBox, 603, 231, 96, 16, "禁用背景音乐"));
 
     w.units.push_back(make_unit("分组框1", UnitType::GroupBox, 7, 256, 769, 111, "设置说明"));
-    UnitDef explanation = make_unit("标签3", UnitType::Label, 8, 15, 753, 88, kExplanation);
+    UnitDef explanation = make_unit("标签3", UnitType::Label, 8, 15, 753, 88, kDrawModeExplanation);
     explanation.parent = "分组框1";
     explanation.font = FontSpec{"宋体", 14, false};
     explanation.word_wrap = true;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/draw.h"
+#include "common/ui/main_commands.h"
 #include "common/ui/window_mode.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
@@ -60,12 +61,20 @@ UnitDef child(UnitDef u, std::string parent)
     return u;
 }
 
-UnitDef title_label(std::string name, int top, int height, std::string caption, int font_px)
+// Left button down with the key state; only the key state counts.
+EventBinding on_press(void (*press)(int32_t key_state))
+{
+    return on_mouse(E_LBUTTON_DOWN, [press](int32_t, int32_t, int32_t keys) { press(keys); });
+}
+
+UnitDef title_label(std::string name, int top, int height, std::string caption, int font_px,
+                    void (*drag)(int32_t key_state))
 {
     UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, 8, top, 632, height, std::move(caption));
     u.font = FontSpec{"宋体", font_px, true};
     u.text_color = kYellow;
     u.effect = 2;
+    u.events.push_back(on_press(drag));
     u.events.push_back(context_menu());
     return u;
 }
@@ -107,17 +116,6 @@ std::string setting(const char* key, const char* section = "zbt")
     return rt_read_config(settings_path(), section, key);
 }
 
-void apply_title_font(const char* label, const char* face_key, const char* size_key, const char* color_key)
-{
-    const std::string color = setting(color_key, "yanse");
-    if (color.empty())
-        return;
-    const UnitRef u = main_unit(label);
-    rt_write_unit_property(u, P_LABEL_FONT, 6, setting(face_key, "yanse"));
-    rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(setting(size_key, "yanse")));
-    rt_set(u, P_LABEL_COLOR, stored_int(color));
-}
-
 } // namespace
 
 WindowDef main_window_definition()
@@ -134,15 +132,18 @@ WindowDef main_window_definition()
     w.back_color = kStageBlue;
     w.events = {
         on(E_CREATED, on_main_window_created),
+        on_query(E_MAY_CLOSE, confirm_close),
         context_menu(),
     };
 
     UnitDef frame = make_unit("外形框1", UnitType::ShapeBox, 75, 160, 500, 500);
     frame.border = 0;
+    frame.events.push_back(on_press(drag_wheel_frame));
     frame.events.push_back(context_menu());
     w.units.push_back(frame);
 
     UnitDef face = child(make_unit("图片框_背景", UnitType::PictureBox, 0, 0, 500, 500), "外形框1");
+    face.events.push_back(on_press(drag_wheel_face));
     face.events.push_back(context_menu());
     w.units.push_back(face);
 
@@ -150,6 +151,7 @@ WindowDef main_window_definition()
         const Place& p = kRing[static_cast<size_t>(k - 1)];
         UnitDef slot = child(make_unit("图片框" + std::to_string(k), UnitType::PictureBox, p.left, p.top, 106, 65),
                              "图片框_背景");
+        slot.events.push_back(on_mouse(E_DOUBLE_CLICK, [k](int32_t, int32_t, int32_t) { choose_prize_picture(k); }));
         slot.events.push_back(context_menu());
         w.units.push_back(slot);
     }
@@ -175,12 +177,13 @@ WindowDef main_window_definition()
     font_dialog.text_color = kYellow;
     w.units.push_back(font_dialog);
 
-    w.units.push_back(title_label("透明标签_主标题", 15, 110, "某某大卖场购物有奖活动", 67));
-    w.units.push_back(title_label("透明标签_副标题", 104, 70, "--- 现场抽奖仪式 ---", 40));
+    w.units.push_back(title_label("透明标签_主标题", 15, 110, "某某大卖场购物有奖活动", 67, drag_main_title));
+    w.units.push_back(title_label("透明标签_副标题", 104, 70, "--- 现场抽奖仪式 ---", 40, drag_subtitle));
 
     UnitDef result = make_unit("图片框a_结果", UnitType::PictureBox, 20, 440, 200, 160, {}, 0);
     result.border = 1;
     result.back_color = kCardFill;
+    result.events.push_back(on_press(drag_result_picture));
     result.events.push_back(context_menu());
     w.units.push_back(result);
 
@@ -233,35 +236,34 @@ WindowDef main_window_definition()
     w.units.push_back(save);
 
     // The menu bar item is hidden: the menu only ever opens as a pop-up.
-    // Items whose commands are not there yet stay unbound.
     w.units.push_back(menu("设置", "", M_HIDDEN));
-    w.units.push_back(menu("奖项设置", "设置"));
+    w.units.push_back(menu("奖项设置", "设置", open_password_window));
     w.units.push_back(menu("其它设置", "设置", open_other_settings));
     w.units.push_back(menu("转盘放大", "设置", zoom_step, M_HIDDEN));
-    w.units.push_back(menu("主标题", "设置"));
-    w.units.push_back(menu("副标题", "设置"));
-    w.units.push_back(menu("中奖结果", "设置"));
+    w.units.push_back(menu("主标题", "设置", edit_main_title));
+    w.units.push_back(menu("副标题", "设置", edit_subtitle));
+    w.units.push_back(menu("中奖结果", "设置", open_results_window));
     w.units.push_back(menu("转盘样式", "设置"));
     const std::array<const char*, 4> styles{"样式一", "样式二", "样式三", "样式四"};
     for (int k = 1; k <= 4; ++k)
         w.units.push_back(menu(styles[static_cast<size_t>(k - 1)], "转盘样式", [k] { set_wheel_style(k); },
                                k == 1 ? M_TICKED : 0));
     w.units.push_back(menu("字体颜色设置", "设置"));
-    w.units.push_back(menu("主标题字体", "字体颜色设置"));
-    w.units.push_back(menu("副标题字体", "字体颜色设置"));
+    w.units.push_back(menu("主标题字体", "字体颜色设置", choose_main_title_font));
+    w.units.push_back(menu("副标题字体", "字体颜色设置", choose_subtitle_font));
     w.units.push_back(menu("背景图控制", "设置"));
-    w.units.push_back(menu("更换背景图", "背景图控制"));
-    w.units.push_back(menu("取消背景图", "背景图控制"));
+    w.units.push_back(menu("更换背景图", "背景图控制", choose_background));
+    w.units.push_back(menu("取消背景图", "背景图控制", clear_background));
     w.units.push_back(menu("背景音乐控制", "设置"));
-    w.units.push_back(menu("更换背景音乐", "背景音乐控制"));
-    w.units.push_back(menu("启用背景音乐", "背景音乐控制"));
-    w.units.push_back(menu("禁用背景音乐", "背景音乐控制"));
+    w.units.push_back(menu("更换背景音乐", "背景音乐控制", choose_background_music));
+    w.units.push_back(menu("启用背景音乐", "背景音乐控制", enable_background_music));
+    w.units.push_back(menu("禁用背景音乐", "背景音乐控制", disable_background_music));
     w.units.push_back(menu("界面大小", "设置"));
     w.units.push_back(menu("全屏", "界面大小", set_full_screen, M_TICKED));
     w.units.push_back(menu("窗口", "界面大小", set_windowed));
-    w.units.push_back(menu("帮助", "设置"));
-    w.units.push_back(menu("关于", "设置"));
-    w.units.push_back(menu("退出", "设置"));
+    w.units.push_back(menu("帮助", "设置", show_help));
+    w.units.push_back(menu("关于", "设置", show_about));
+    w.units.push_back(menu("退出", "设置", confirm_exit));
     return w;
 }
 
@@ -370,8 +372,8 @@ void on_main_window_created()
 
     rt_set(main_unit("通用对话框_字体设置"), P_DIALOG_KIND, int32_t{2});
 
-    apply_title_font("透明标签_主标题", "主标题字体", "主标题字体大小", "主标题字体颜色");
-    apply_title_font("透明标签_副标题", "副标题字体", "副标题字体大小", "副标题字体颜色");
+    restore_title_font(MainWindow, kMainTitle);
+    restore_title_font(MainWindow, kSubtitle);
 
     rt_set(window, P_WINDOW_PICTURE, rt_read_file(run_dir + "\\底图.jpg"));
 
@@ -380,7 +382,5 @@ void on_main_window_created()
 
 void set_full_screen() { ::set_full_screen(MainWindow); }
 void set_windowed() { ::set_windowed(MainWindow); }
-
-void show_context_menu() { rt_popup_menu(rt_window(MainWindow), main_unit("设置")); }
 
 } // namespace wheel

@@ -28,12 +28,41 @@ void define_windows();
 // Window definitions (data).
 WindowDef main_window_definition();
 WindowDef effect_window_definition();
+WindowDef password_window_definition();
+WindowDef prize_settings_window_definition();
+WindowDef results_window_definition();
 
 // Main window: start-up.
 void on_main_window_created();
 void set_full_screen();
 void set_windowed();
+
+// Main window commands: the pop-up menu and what it offers, and the moves
+// of titles, wheel and result picture with the mouse.
 void show_context_menu();
+void edit_main_title();
+void edit_subtitle();
+void choose_main_title_font();
+void choose_subtitle_font();
+void drag_main_title(int32_t key_state);
+void drag_subtitle(int32_t key_state);
+void drag_wheel_frame(int32_t key_state);
+void drag_wheel_face(int32_t key_state);
+void drag_result_picture(int32_t key_state);
+void choose_background();
+void clear_background();
+void choose_background_music();
+void enable_background_music();
+void disable_background_music();
+void confirm_exit();
+bool confirm_close();
+void show_help();
+void show_about();
+void choose_prize_picture(int grade);
+
+// The secondary windows behind the menu.
+void open_password_window();
+void open_results_window();
 
 // The stage: zoom, round frame, wheel faces and the other-settings panel.
 extern float zoom_factor;

@@ -10,6 +10,9 @@ void define_windows()
 {
     rt_define_window(main_window_definition());
     rt_define_window(effect_window_definition());
+    rt_define_window(password_window_definition());
+    rt_define_window(prize_settings_window_definition());
+    rt_define_window(results_window_definition());
 }
 
 std::string settings_path() { return rt_get_run_dir() + "/config.a"; }

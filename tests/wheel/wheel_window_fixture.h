@@ -45,7 +45,8 @@ public:
     {
         set_platform_clock(nullptr);
         rt_stop_music();
-        for (int id : {wheel::EffectWindow, wheel::MainWindow})
+        for (int id : {wheel::PrizeSettingsWindow, wheel::ResultsWindow, wheel::PasswordWindow, wheel::EffectWindow,
+                       wheel::MainWindow})
             if (rt_is_loaded(id))
                 rt_destroy_window(id);
         rt_do_events();
@@ -127,4 +128,12 @@ public:
             wheel::on_spin_timer();
     }
     void type(const std::string& field, const std::string& value) { rt_set(unit(field), P_TEXT, value); }
+
+    // A menu item chosen as the operator does: right button on the main
+    // title, then the item.
+    static void choose(const std::string& item)
+    {
+        rt_test_next_menu_choice(item);
+        rt_test_mouse(unit("透明标签_主标题"), E_RBUTTON_DOWN, 5, 5);
+    }
 };
