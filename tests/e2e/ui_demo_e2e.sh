@@ -4,42 +4,15 @@
 # another window has the focus, and checks a screenshot.
 #   ui_demo_e2e.sh <demo executable> <artifact folder>
 set -uo pipefail
-. "$(dirname "$0")/../support/x_display.sh"
+# shellcheck source=../support/e2e.sh
+. "$(dirname "$0")/../support/e2e.sh"
 
-app=$1
+demo=$1
 artifacts=${2:-}
 
-for tool in Xvfb xdotool import; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is missing"
-    exit 77
-  fi
-done
-# The real ImageMagick, not a wrapper earlier on PATH.
-CONVERT=convert
-[ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
-command -v "$CONVERT" >/dev/null 2>&1 || { echo "SKIP: convert is missing"; exit 77; }
-
-work=$(mktemp -d /tmp/ui-demo-e2e-XXXXXX)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do
-    kill "$p" 2>/dev/null
-  done
-  for p in "${pids[@]}"; do
-    wait "$p" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
+e2e_begin ui-demo-e2e Xvfb xdotool import
 log="$work/events.log"
-fail() {
-  echo "FAIL: $*"
-  echo "--- events"; cat "$log" 2>/dev/null
-  echo "--- program output"; tail -n 40 "$work/app.out" 2>/dev/null
-  exit 1
-}
+on_failure() { echo "--- events"; cat "$log" 2>/dev/null; }
 
 # Waits up to $2 seconds for a line matching $1 in the log.
 wait_for() {
@@ -52,13 +25,10 @@ wait_for() {
 }
 
 start_xvfb
-pids+=("$xvfb_pid")
 export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
 
-timeout 120 "$app" "$log" >"$work/app.out" 2>&1 &
-pids+=($!)
+timeout 120 "$demo" "$log" >"$work/app.log" 2>&1 &
+app_pid=$!
 wait_for "^ready" 20 || fail "the demo did not start"
 grep -q "^ready 1920x1080 hotkey 33001$" "$log" || fail "unexpected start line: $(head -n1 "$log")"
 sleep 0.5
@@ -99,7 +69,7 @@ keys_to "提问" Escape || fail "no message box"
 wait_for "^answer 1$" 10 || fail "Escape did not give Cancel"
 xdotool mousemove 200 230 click 1
 sleep 0.5
-[ -n "$artifacts" ] && mkdir -p "$artifacts" && import -window root "$artifacts/ui_demo_message_box.png"
+[ -n "$artifacts" ] && import -window root "$artifacts/ui_demo_message_box.png"
 keys_to "提问" Return || fail "no message box the second time"
 wait_for "^answer 0$" 10 || fail "Return did not give OK"
 
@@ -119,8 +89,8 @@ wait_for "^menu 甲$" 10 || fail "the menu choice did not arrive"
   || fail "the item's event came after the popup returned"
 
 # Another window takes the focus; the hot key still reaches the stage.
-timeout 120 "$app" "$log" plain >"$work/plain.out" 2>&1 &
-pids+=($!)
+timeout 120 "$demo" "$log" plain >"$work/plain.log" 2>&1 &
+other_pid=$!
 wait_for "^plain ready$" 20 || fail "the second window did not start"
 thief=""
 for _ in $(seq 1 50); do
@@ -137,7 +107,7 @@ wait_for "^hotkey$" 10 || fail "the hot key did not arrive"
 # The screen: the stage fills it, the red box sits at (800, 600).
 shot="$work/shot.png"
 import -window root "$shot" || fail "no screenshot"
-[ -n "$artifacts" ] && mkdir -p "$artifacts" && cp "$shot" "$artifacts/ui_demo.png"
+[ -n "$artifacts" ] && cp "$shot" "$artifacts/ui_demo.png"
 size=$("$CONVERT" "$shot" -format '%wx%h' info:)
 [ "$size" = "1920x1080" ] || fail "screenshot is $size"
 pixel() { "$CONVERT" "$shot" -format "%[pixel:p{$1,$2}]" info:; }

@@ -4,80 +4,27 @@
 # tally and what the screen shows.
 #   draw_e2e.sh <program folder> <artifact folder>
 set -uo pipefail
-. "$(dirname "$0")/../support/x_display.sh"
+# shellcheck source=../support/e2e.sh
+. "$(dirname "$0")/../support/e2e.sh"
 
 program_dir=$1
 artifacts=$2
+shots=egg-e2e
 
-for tool in Xvfb xdotool import iconv; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is missing"
-    exit 77
-  fi
-done
-# Prefer the real ImageMagick over anything earlier on PATH.
-CONVERT=convert
-[ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
-
-work=$(mktemp -d /tmp/egg-e2e-XXXXXX)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$app/jieguo.a" ] && { echo "--- jieguo.a"; cat "$app/jieguo.a"; }
-  [ -f "$work/app.log" ] && { echo "--- program output"; tail -n 40 "$work/app.log"; }
-  exit 1
-}
-
-# Seconds since this script started, to bound every wait.
-waited() { echo $(( SECONDS - $1 )); }
-
-mkdir -p "$artifacts"
-cp -r "$program_dir" "$work/Quorlan" || fail "cannot copy the program folder"
-app="$work/Quorlan"
-[ -x "$app/Quorlan" ] || fail "no executable in $program_dir"
+e2e_begin egg-e2e Xvfb xdotool import iconv
+copy_program Quorlan
 [ -d "$app/奖品图片" ] || fail "the program folder has no 奖品图片"
 [ -f "$app/wav/zaxia.mp3" ] && [ -f "$app/wav/中奖音乐.mp3" ] || fail "the program folder lacks its sounds"
 
 # One prize of each grade, counted by quantity; no fireworks, so the screen
 # shows the board alone once the reveal is over.
-printf '[zbt]\r\n一=1\r\n二=1\r\n三=1\r\n四=1\r\n五=1\r\n六=1\r\n七=1\r\n八=1\r\nlx=假\r\n禁用特效=真\r\n' \
-  | iconv -f UTF-8 -t GBK > "$app/config.a" || fail "iconv"
+write_config 一=1 二=1 三=1 四=1 五=1 六=1 七=1 八=1 lx=假 禁用特效=真
+# None of the grade colours is near white: the close label is white.
+prize_pictures "$app/奖品图片/" 1920x1080 92 -gravity center -fill black -pointsize 500 -annotate 0
 
-# Grade colours: far apart, none near white (the close label is white).
-colours=(none "#d02020" "#20a040" "#2050d0" "#d0a000" "#8030b0" "#109090" "#e06010" "#505050")
-for n in 1 2 3 4 5 6 7 8; do
-  "$CONVERT" -size 1920x1080 "xc:${colours[$n]}" -gravity center -fill black -pointsize 500 \
-    -annotate 0 "$n" -quality 92 "$app/奖品图片/$n.jpg" || fail "cannot make prize picture $n"
-done
-
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-start_xvfb
-
-(cd "$app" && exec ./Quorlan) >"$work/app.log" 2>&1 &
-app_pid=$!
-
-start=$SECONDS
-window=""
-while [ -z "$window" ]; do
-  [ "$(waited $start)" -gt 30 ] && fail "no window appeared"
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended at start-up"
-  window=$(xdotool search --onlyvisible --name '砸金蛋抽奖软件' 2>/dev/null | head -n1)
-  sleep 0.3
-done
-# Let the first frame settle before taking the stage's picture.
-sleep 1.5
-import -window root "$artifacts/egg-e2e-stage.png" || fail "screenshot of the stage"
+start_display
+start_program Quorlan '砸金蛋抽奖软件'
+shot stage || fail "screenshot of the stage"
 [ -f "$app/jieguo.a" ] && fail "a tally exists before any click"
 
 # Egg 9 stands at (461, 373), 200 x 188, in a window at (0, 0).
@@ -104,28 +51,17 @@ wins=$(grep -aE '^j[1-8]=' "$app/jieguo.a" | tr -d '\r')
 grade=${wins:1:1}
 echo "drawn grade: $grade"
 
-# Pixel colour of the screenshot at x, y as "r g b" (0..255).
-pixel() {
-  "$CONVERT" "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-near() { # near "r g b" "#rrggbb"
-  local r g b er eg eb
-  read -r r g b <<<"$1"
-  er=$((16#${2:1:2})); eg=$((16#${2:3:2})); eb=$((16#${2:5:2}))
-  [ $(( (r-er)*(r-er) + (g-eg)*(g-eg) + (b-eb)*(b-eb) )) -lt 1200 ]
-}
-
 # The reveal runs after the tally is written: wait for the picture to fill
 # the board (corners and edges, away from the number and the close label).
-shot="$artifacts/egg-e2e-prize.png"
+prize_shot="$artifacts/egg-e2e-prize.png"
 # Two of the points lie inside eggs 1 and 9: the board covers the whole stage.
 points=("20 1060" "1900 1060" "20 300" "960 1040" "1700 600" "200 100" "1600 100" "252 382" "561 467")
 start=$SECONDS
 while :; do
-  import -window root "$shot" || fail "screenshot of the prize"
+  import -window root "$prize_shot" || fail "screenshot of the prize"
   good=1
   for p in "${points[@]}"; do
-    near "$(pixel "$shot" $p)" "${colours[$grade]}" || { good=0; bad="$p: $(pixel "$shot" $p)"; break; }
+    near "$(pixel_in "$prize_shot" $p)" "${colours[$grade]}" || { good=0; bad="$p: $(pixel_in "$prize_shot" $p)"; break; }
   done
   [ $good -eq 1 ] && break
   [ "$(waited $start)" -gt 20 ] && fail "the prize picture does not fill the board (at $bad, want ${colours[$grade]})"
@@ -135,7 +71,7 @@ done
 # The close label: white text in the board's top right-hand 88 x 48 corner,
 # and none just left of it.
 white_share() {
-  "$CONVERT" "$shot" -crop "$1" +repage -fuzz 12% -fill black +opaque white -fill white -opaque white \
+  "$CONVERT" "$prize_shot" -crop "$1" +repage -fuzz 12% -fill black +opaque white -fill white -opaque white \
     -colorspace gray -format "%[fx:mean]" info:
 }
 inside=$(white_share 88x48+1832+0)

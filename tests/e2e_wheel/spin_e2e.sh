@@ -5,86 +5,25 @@
 # tally and what the screen shows.
 #   spin_e2e.sh <program folder> <artifact folder>
 set -uo pipefail
-. "$(dirname "$0")/../support/x_display.sh"
+# shellcheck source=../support/e2e.sh
+. "$(dirname "$0")/../support/e2e.sh"
 
 program_dir=$1
 artifacts=$2
+shots=wheel-e2e
 
-for tool in Xvfb xdotool xmessage import iconv; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is missing"
-    exit 77
-  fi
-done
-CONVERT=convert
-[ -x /usr/bin/convert ] && CONVERT=/usr/bin/convert
-
-work=$(mktemp -d /tmp/wheel-e2e-XXXXXX)
-xvfb_pid=""
-app_pid=""
-other_pid=""
-cleanup() {
-  [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null && wait "$other_pid" 2>/dev/null
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$app/jieguo.a" ] && { echo "--- jieguo.a"; cat "$app/jieguo.a"; }
-  [ -f "$work/app.log" ] && { echo "--- program output"; tail -n 40 "$work/app.log"; }
-  exit 1
-}
-waited() { echo $(( SECONDS - $1 )); }
-
-mkdir -p "$artifacts"
-cp -r "$program_dir" "$work/Vessimar" || fail "cannot copy the program folder"
-app="$work/Vessimar"
-[ -x "$app/Vessimar" ] || fail "no executable in $program_dir"
+e2e_begin wheel-e2e Xvfb xdotool xmessage import iconv
+copy_program Vessimar
 [ -d "$app/奖品图片" ] || fail "the program folder has no 奖品图片"
 
 # Five of each grade, counted by quantity; no background music.
-printf '[zbt]\r\n一=5\r\n二=5\r\n三=5\r\n四=5\r\n五=5\r\n六=5\r\n七=5\r\n八=5\r\nlx=假\r\n背景音乐=假\r\n' \
-  | iconv -f UTF-8 -t GBK > "$app/config.a" || fail "iconv"
+write_config 一=5 二=5 三=5 四=5 五=5 六=5 七=5 八=5 lx=假 背景音乐=假
+# The number sits in a corner, away from the middle of the picture that the
+# checks look at.
+prize_pictures "$app/奖品图片/" 1600x1200 90 -gravity northwest -fill white -pointsize 300 -annotate +60+20
 
-# Grade colours far apart; the number sits in a corner, away from the
-# middle of the picture that the checks look at.
-colours=(none "#d02020" "#20a040" "#2050d0" "#d0a000" "#8030b0" "#109090" "#e06010" "#505050")
-for n in 1 2 3 4 5 6 7 8; do
-  "$CONVERT" -size 1600x1200 "xc:${colours[$n]}" -gravity northwest -fill white -pointsize 300 \
-    -annotate +60+20 "$n" -quality 90 "$app/奖品图片/$n.jpg" || fail "cannot make prize picture $n"
-done
-
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-start_xvfb
-
-(cd "$app" && exec ./Vessimar) >"$work/app.log" 2>&1 &
-app_pid=$!
-
-start=$SECONDS
-window=""
-while [ -z "$window" ]; do
-  [ "$(waited $start)" -gt 30 ] && fail "no window appeared"
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended at start-up"
-  window=$(xdotool search --onlyvisible --name '转盘抽奖软件' 2>/dev/null | head -n1)
-  sleep 0.3
-done
-sleep 1.5
-
-pixel() {
-  "$CONVERT" "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-near() { # near "r g b" "#rrggbb" [limit]
-  local r g b er eg eb
-  read -r r g b <<<"$1"
-  er=$((16#${2:1:2})); eg=$((16#${2:3:2})); eb=$((16#${2:5:2}))
-  [ $(( (r-er)*(r-er) + (g-eg)*(g-eg) + (b-eb)*(b-eb) )) -lt "${3:-1200}" ]
-}
+start_display
+start_program Vessimar '转盘抽奖软件'
 
 # The 500-pixel wheel frame stands centred at (710, 160); the stage around
 # it is night blue. Round: the frame's corners show the stage, its rim the
@@ -93,10 +32,10 @@ stage="#101c56"
 round_wheel() {
   local shot=$1 p
   for p in "712 162" "1207 162" "712 657" "1207 657"; do
-    near "$(pixel "$shot" $p)" "$stage" || fail "frame corner $p is not cut away in $shot: $(pixel "$shot" $p)"
+    near "$(pixel_in "$shot" $p)" "$stage" || fail "frame corner $p is not cut away in $shot: $(pixel_in "$shot" $p)"
   done
   for p in "960 164" "960 656" "714 410" "1206 410"; do
-    near "$(pixel "$shot" $p)" "$stage" && fail "no wheel at $p in $shot"
+    near "$(pixel_in "$shot" $p)" "$stage" && fail "no wheel at $p in $shot"
   done
 }
 
@@ -104,7 +43,7 @@ idle="$artifacts/wheel-e2e-idle.png"
 import -window root "$idle" || fail "screenshot of the idle wheel"
 round_wheel "$idle"
 # Every ring picture stands on the wheel: slot 1 at (842, 229), 106 x 65.
-near "$(pixel "$idle" 895 262)" "${colours[1]}" || fail "slot 1 does not show prize 1: $(pixel "$idle" 895 262)"
+near "$(pixel_in "$idle" 895 262)" "${colours[1]}" || fail "slot 1 does not show prize 1: $(pixel_in "$idle" 895 262)"
 [ -f "$app/jieguo.a" ] && fail "a tally exists before any spin"
 
 # 开始 at the hub.
@@ -151,10 +90,10 @@ sleep 4
 won="$artifacts/wheel-e2e-won.png"
 import -window root "$won" || fail "screenshot of the win"
 round_wheel "$won"
-near "$(pixel "$won" 895 262)" "${colours[1]}" || fail "slot 1 does not show prize 1 after the win"
-near "$(pixel "$won" 870 292)" "#404040" 300 || fail "slot 1 is not lit: $(pixel "$won" 870 292)"
-near "$(pixel "$won" 1000 278)" "#404040" 300 && fail "slot 2 is lit as well"
-near "$(pixel "$won" 120 520)" "${colours[1]}" || fail "the result box does not show prize 1: $(pixel "$won" 120 520)"
+near "$(pixel_in "$won" 895 262)" "${colours[1]}" || fail "slot 1 does not show prize 1 after the win"
+near "$(pixel_in "$won" 870 292)" "#404040" 300 || fail "slot 1 is not lit: $(pixel_in "$won" 870 292)"
+near "$(pixel_in "$won" 1000 278)" "#404040" 300 && fail "slot 2 is lit as well"
+near "$(pixel_in "$won" 120 520)" "${colours[1]}" || fail "the result box does not show prize 1: $(pixel_in "$won" 120 520)"
 
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the win"
 echo "PASS: grade 1 forced by Shift+Q from another window, counted once and shown; screenshots in $artifacts"
