@@ -70,3 +70,14 @@ void set_prize_counts(const PrizeValueTexts& typed)
     for (size_t n = 0; n < typed.size(); ++n)
         prize_counts[n + 1] = rt_to_int(rt_to_number(typed[n]));
 }
+
+void load_prize_counts()
+{
+    if (setting(kGradeKeys[0]).empty()) {
+        for (size_t n = 0; n < kDefaultPrizeCounts.size(); ++n)
+            prize_counts[n + 1] = kDefaultPrizeCounts[n];
+        return;
+    }
+    for (size_t n = 0; n < kGradeKeys.size(); ++n)
+        prize_counts[n + 1] = rt_to_int(rt_to_number(setting(kGradeKeys[n])));
+}

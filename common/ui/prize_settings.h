@@ -4,10 +4,13 @@
 // 单选框2 (by probability), and the explanation of the two modes.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 // The settings keys of grades 1..8.
 extern const std::array<const char*, 8> kGradeKeys;
+// The counts of grades 1..8 until the operator has stored values.
+inline constexpr std::array<int32_t, 8> kDefaultPrizeCounts{1, 2, 4, 8, 10, 15, 20, 50};
 // The explanation of the two draw modes, four lines.
 extern const char* const kDrawModeExplanation;
 
@@ -27,3 +30,6 @@ void select_probability_mode(int settings_window);
 bool write_prize_values(int settings_window, PrizeValueTexts& typed);
 // prize_counts from the typed values, truncated toward zero.
 void set_prize_counts(const PrizeValueTexts& typed);
+// prize_counts at start-up: the stored values when grade 1 holds one (read
+// as the typed ones are), else the defaults.
+void load_prize_counts();
