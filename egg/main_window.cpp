@@ -7,6 +7,7 @@
 
 #include "common/draw.h"
 #include "common/ui/main_commands.h"
+#include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
@@ -31,27 +32,6 @@ constexpr std::array<EggPlace, 9> kEggPlaces{{
     {152, 288}, {352, 184}, {566, 184}, {730, 280}, {153, 476},
     {340, 559}, {548, 563}, {748, 476}, {461, 373},
 }};
-
-const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
-constexpr std::array<int32_t, 8> kDefaultCounts{1, 2, 4, 8, 10, 15, 20, 50};
-
-
-UnitDef menu(std::string name, std::string parent = {}, int flags = 0)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = UnitType::MenuItem;
-    u.parent = std::move(parent);
-    u.flags = flags;
-    return u;
-}
-
-UnitDef menu(std::string name, std::string parent, std::function<void()> handler, int flags = 0)
-{
-    UnitDef u = menu(std::move(name), std::move(parent), flags);
-    u.events.push_back(on(E_CLICK, std::move(handler)));
-    return u;
-}
 
 UnitDef title_label(std::string name, int top, int height, std::string caption, int font_px,
                     void (*drag)(int32_t, int32_t, int32_t))
@@ -143,26 +123,26 @@ WindowDef main_window_definition()
     w.units.push_back(font_dialog);
 
     // Both menus are hidden: they only ever open as pop-up menus.
-    w.units.push_back(menu("关闭菜单", "", M_HIDDEN));
-    w.units.push_back(menu("关闭", "关闭菜单", hide_prize_display));
+    w.units.push_back(make_menu_item("关闭菜单", "", M_HIDDEN));
+    w.units.push_back(make_menu_item("关闭", "关闭菜单", hide_prize_display));
 
-    w.units.push_back(menu("设置", "", M_HIDDEN));
-    w.units.push_back(menu("主标题", "设置", edit_main_title));
-    w.units.push_back(menu("副标题", "设置", edit_subtitle));
-    w.units.push_back(menu("奖项设置", "设置", open_password_window));
-    w.units.push_back(menu("调整金蛋位置", "设置", open_egg_layout_window));
-    w.units.push_back(menu("字体颜色设置", "设置"));
-    w.units.push_back(menu("主标题字体", "字体颜色设置", choose_main_title_font));
-    w.units.push_back(menu("副标题字体", "字体颜色设置", choose_subtitle_font));
-    w.units.push_back(menu("背景图控制", "设置"));
-    w.units.push_back(menu("更换背景图", "背景图控制", choose_background));
-    w.units.push_back(menu("取消背景图", "背景图控制", clear_background));
-    w.units.push_back(menu("中奖结果", "设置", open_results_window));
-    w.units.push_back(menu("界面大小", "设置"));
-    w.units.push_back(menu("全屏", "界面大小", set_full_screen, M_TICKED));
-    w.units.push_back(menu("窗口", "界面大小", set_windowed));
-    w.units.push_back(menu("帮助", "设置"));
-    w.units.push_back(menu("退出", "设置", confirm_exit));
+    w.units.push_back(make_menu_item("设置", "", M_HIDDEN));
+    w.units.push_back(make_menu_item("主标题", "设置", edit_main_title));
+    w.units.push_back(make_menu_item("副标题", "设置", edit_subtitle));
+    w.units.push_back(make_menu_item("奖项设置", "设置", open_password_window));
+    w.units.push_back(make_menu_item("调整金蛋位置", "设置", open_egg_layout_window));
+    w.units.push_back(make_menu_item("字体颜色设置", "设置"));
+    w.units.push_back(make_menu_item("主标题字体", "字体颜色设置", choose_main_title_font));
+    w.units.push_back(make_menu_item("副标题字体", "字体颜色设置", choose_subtitle_font));
+    w.units.push_back(make_menu_item("背景图控制", "设置"));
+    w.units.push_back(make_menu_item("更换背景图", "背景图控制", choose_background));
+    w.units.push_back(make_menu_item("取消背景图", "背景图控制", clear_background));
+    w.units.push_back(make_menu_item("中奖结果", "设置", open_results_window));
+    w.units.push_back(make_menu_item("界面大小", "设置"));
+    w.units.push_back(make_menu_item("全屏", "界面大小", set_full_screen, M_TICKED));
+    w.units.push_back(make_menu_item("窗口", "界面大小", set_windowed));
+    w.units.push_back(make_menu_item("帮助", "设置"));
+    w.units.push_back(make_menu_item("退出", "设置", confirm_exit));
     return w;
 }
 
@@ -185,13 +165,7 @@ void on_main_window_created()
     for (int k = 1; k <= 9; ++k)
         rt_set(egg_button(k), P_PICTURE, media::egg_picture(k));
 
-    if (!setting(kGradeKeys[0]).empty()) {
-        for (size_t n = 0; n < kGradeKeys.size(); ++n)
-            prize_counts[n + 1] = stored_int(setting(kGradeKeys[n]));
-    } else {
-        for (size_t n = 0; n < kDefaultCounts.size(); ++n)
-            prize_counts[n + 1] = kDefaultCounts[n];
-    }
+    load_prize_counts();
 
     show_egg_count();
 

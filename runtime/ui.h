@@ -191,6 +191,26 @@ inline UnitDef make_unit(std::string name, UnitType type, int left, int top, int
     return u;
 }
 
+// A menu item under `parent` ("" for a menu of its own), its caption its
+// name. Flags are the M_ ones: the unit default 1 would hide it.
+inline UnitDef make_menu_item(std::string name, std::string parent = {}, int flags = 0)
+{
+    UnitDef u;
+    u.name = std::move(name);
+    u.type = UnitType::MenuItem;
+    u.parent = std::move(parent);
+    u.flags = flags;
+    return u;
+}
+
+// The same, running `handler` when chosen.
+inline UnitDef make_menu_item(std::string name, std::string parent, std::function<void()> handler, int flags = 0)
+{
+    UnitDef u = make_menu_item(std::move(name), std::move(parent), flags);
+    u.events.push_back(on(E_CLICK, std::move(handler)));
+    return u;
+}
+
 // Registers a definition (copied). Loading the window builds it from this.
 void rt_define_window(const WindowDef& def);
 

@@ -6,6 +6,7 @@
 
 #include "common/draw.h"
 #include "common/ui/main_commands.h"
+#include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
@@ -32,26 +33,6 @@ struct Place {
 constexpr std::array<Place, 8> kRing{{
     {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
 }};
-
-const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
-constexpr std::array<int32_t, 8> kDefaultCounts{1, 2, 4, 8, 10, 15, 20, 50};
-
-UnitDef menu(std::string name, std::string parent = {}, int flags = 0)
-{
-    UnitDef u;
-    u.name = std::move(name);
-    u.type = UnitType::MenuItem;
-    u.parent = std::move(parent);
-    u.flags = flags;
-    return u;
-}
-
-UnitDef menu(std::string name, std::string parent, std::function<void()> handler, int flags = 0)
-{
-    UnitDef u = menu(std::move(name), std::move(parent), flags);
-    u.events.push_back(on(E_CLICK, std::move(handler)));
-    return u;
-}
 
 EventBinding context_menu() { return on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_context_menu(); }); }
 
@@ -236,34 +217,34 @@ WindowDef main_window_definition()
     w.units.push_back(save);
 
     // The menu bar item is hidden: the menu only ever opens as a pop-up.
-    w.units.push_back(menu("设置", "", M_HIDDEN));
-    w.units.push_back(menu("奖项设置", "设置", open_password_window));
-    w.units.push_back(menu("其它设置", "设置", open_other_settings));
-    w.units.push_back(menu("转盘放大", "设置", zoom_step, M_HIDDEN));
-    w.units.push_back(menu("主标题", "设置", edit_main_title));
-    w.units.push_back(menu("副标题", "设置", edit_subtitle));
-    w.units.push_back(menu("中奖结果", "设置", open_results_window));
-    w.units.push_back(menu("转盘样式", "设置"));
+    w.units.push_back(make_menu_item("设置", "", M_HIDDEN));
+    w.units.push_back(make_menu_item("奖项设置", "设置", open_password_window));
+    w.units.push_back(make_menu_item("其它设置", "设置", open_other_settings));
+    w.units.push_back(make_menu_item("转盘放大", "设置", zoom_step, M_HIDDEN));
+    w.units.push_back(make_menu_item("主标题", "设置", edit_main_title));
+    w.units.push_back(make_menu_item("副标题", "设置", edit_subtitle));
+    w.units.push_back(make_menu_item("中奖结果", "设置", open_results_window));
+    w.units.push_back(make_menu_item("转盘样式", "设置"));
     const std::array<const char*, 4> styles{"样式一", "样式二", "样式三", "样式四"};
     for (int k = 1; k <= 4; ++k)
-        w.units.push_back(menu(styles[static_cast<size_t>(k - 1)], "转盘样式", [k] { set_wheel_style(k); },
-                               k == 1 ? M_TICKED : 0));
-    w.units.push_back(menu("字体颜色设置", "设置"));
-    w.units.push_back(menu("主标题字体", "字体颜色设置", choose_main_title_font));
-    w.units.push_back(menu("副标题字体", "字体颜色设置", choose_subtitle_font));
-    w.units.push_back(menu("背景图控制", "设置"));
-    w.units.push_back(menu("更换背景图", "背景图控制", choose_background));
-    w.units.push_back(menu("取消背景图", "背景图控制", clear_background));
-    w.units.push_back(menu("背景音乐控制", "设置"));
-    w.units.push_back(menu("更换背景音乐", "背景音乐控制", choose_background_music));
-    w.units.push_back(menu("启用背景音乐", "背景音乐控制", enable_background_music));
-    w.units.push_back(menu("禁用背景音乐", "背景音乐控制", disable_background_music));
-    w.units.push_back(menu("界面大小", "设置"));
-    w.units.push_back(menu("全屏", "界面大小", set_full_screen, M_TICKED));
-    w.units.push_back(menu("窗口", "界面大小", set_windowed));
-    w.units.push_back(menu("帮助", "设置", show_help));
-    w.units.push_back(menu("关于", "设置", show_about));
-    w.units.push_back(menu("退出", "设置", confirm_exit));
+        w.units.push_back(make_menu_item(styles[static_cast<size_t>(k - 1)], "转盘样式",
+                                         [k] { set_wheel_style(k); }, k == 1 ? M_TICKED : 0));
+    w.units.push_back(make_menu_item("字体颜色设置", "设置"));
+    w.units.push_back(make_menu_item("主标题字体", "字体颜色设置", choose_main_title_font));
+    w.units.push_back(make_menu_item("副标题字体", "字体颜色设置", choose_subtitle_font));
+    w.units.push_back(make_menu_item("背景图控制", "设置"));
+    w.units.push_back(make_menu_item("更换背景图", "背景图控制", choose_background));
+    w.units.push_back(make_menu_item("取消背景图", "背景图控制", clear_background));
+    w.units.push_back(make_menu_item("背景音乐控制", "设置"));
+    w.units.push_back(make_menu_item("更换背景音乐", "背景音乐控制", choose_background_music));
+    w.units.push_back(make_menu_item("启用背景音乐", "背景音乐控制", enable_background_music));
+    w.units.push_back(make_menu_item("禁用背景音乐", "背景音乐控制", disable_background_music));
+    w.units.push_back(make_menu_item("界面大小", "设置"));
+    w.units.push_back(make_menu_item("全屏", "界面大小", set_full_screen, M_TICKED));
+    w.units.push_back(make_menu_item("窗口", "界面大小", set_windowed));
+    w.units.push_back(make_menu_item("帮助", "设置", show_help));
+    w.units.push_back(make_menu_item("关于", "设置", show_about));
+    w.units.push_back(make_menu_item("退出", "设置", confirm_exit));
     return w;
 }
 
@@ -355,13 +336,7 @@ void on_main_window_created()
     if (const std::string t = setting("副标题"); !t.empty())
         rt_set(subtitle, P_TEXT, t);
 
-    if (!setting(kGradeKeys[0]).empty()) {
-        for (size_t n = 0; n < kGradeKeys.size(); ++n)
-            prize_counts[n + 1] = stored_int(setting(kGradeKeys[n]));
-    } else {
-        for (size_t n = 0; n < kDefaultCounts.size(); ++n)
-            prize_counts[n + 1] = kDefaultCounts[n];
-    }
+    load_prize_counts();
 
     if (const std::string v = setting("计次"); !v.empty()) {
         rt_set(main_unit("编辑框_转盘大小"), P_TEXT, v);

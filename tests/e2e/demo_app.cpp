@@ -87,18 +87,11 @@ WindowDef stage()
         note("input " + (ok ? value : std::string("cancelled")));
     })};
 
-    UnitDef menu = make_unit("菜单", UnitType::MenuItem, 0, 0, 0, 0);
-    menu.flags = M_HIDDEN;
-    UnitDef first = make_unit("甲", UnitType::MenuItem, 0, 0, 0, 0);
-    first.parent = "菜单";
+    const UnitDef menu = make_menu_item("菜单", "", M_HIDDEN);
+    UnitDef first = make_menu_item("甲", "菜单", [] { note("menu 甲"); });
     first.caption = "第一项";
-    first.flags = 0;  // for a menu item the unit default 1 would mean hidden
-    first.events = {on(E_CLICK, [] { note("menu 甲"); })};
-    UnitDef second = make_unit("乙", UnitType::MenuItem, 0, 0, 0, 0);
-    second.parent = "菜单";
+    UnitDef second = make_menu_item("乙", "菜单", [] { note("menu 乙"); }, M_TICKED);
     second.caption = "第二项";
-    second.flags = M_TICKED;
-    second.events = {on(E_CLICK, [] { note("menu 乙"); })};
 
     d.units = {button, title, box, target, ask, input, menu, first, second};
     return d;

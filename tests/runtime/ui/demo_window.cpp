@@ -44,13 +44,11 @@ EventBinding logs_mouse(int event, const std::string& name)
     });
 }
 
-UnitDef menu_item(std::string name, std::string parent, int flags = 0)
+UnitDef menu_item(const std::string& name, std::string parent, int flags = 0)
 {
-    UnitDef u = make_unit(name, UnitType::MenuItem, 0, 0, 0, 0);
-    u.parent = std::move(parent);
-    u.flags = flags;
-    u.caption = u.name;
-    u.events = {logs(E_CLICK, "menu " + u.name)};
+    UnitDef u = make_menu_item(name, std::move(parent), flags);
+    u.caption = name;
+    u.events = {logs(E_CLICK, "menu " + name)};
     return u;
 }
 
