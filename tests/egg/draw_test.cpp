@@ -25,20 +25,6 @@ const std::string kEmptyPoolText =
 
 class EggDraw : public EggWindowTest {
 protected:
-    // Only grade `grade` in the pool, `count` of it.
-    void only_grade(int grade, const std::string& count = "1")
-    {
-        static const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
-        for (int n = 1; n <= 8; ++n)
-            setting(keys[n - 1], n == grade ? count : "0");
-    }
-    int total_wins()
-    {
-        int sum = 0;
-        for (int n = 1; n <= 8; ++n)
-            sum += static_cast<int>(rt_to_number(read_result("j" + std::to_string(n))));
-        return sum;
-    }
     std::string wav(const std::string& name) const { return dir.path() + "/wav/" + name; }
     std::vector<std::string> sounds_after_draw()
     {

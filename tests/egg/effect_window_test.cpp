@@ -75,9 +75,7 @@ TEST_F(EggFireworks, EachOfTheThreeMoviesIsChosenAndTheWindowCoversTheScreen)
 // nothing is written at all.
 TEST_F(EggFireworks, EffectsOffWritesNoMovieOrPage)
 {
-    static const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
-    for (int n = 1; n <= 8; ++n)
-        setting(keys[n - 1], n == 5 ? "9" : "0");
+    only_grade(5, "9");
     no_effects();
     start();
     egg::on_egg_click(4);

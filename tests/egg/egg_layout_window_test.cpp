@@ -3,7 +3,6 @@
 
 #include "media/egg_media.h"
 #include "tests/egg/egg_window_fixture.h"
-#include "tests/egg/modal_steps.h"
 
 namespace {
 

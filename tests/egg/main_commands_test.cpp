@@ -3,7 +3,6 @@
 // windows and ending the program.
 
 #include "tests/egg/egg_window_fixture.h"
-#include "tests/egg/modal_steps.h"
 
 namespace {
 
@@ -16,14 +15,6 @@ protected:
     }
 
     static void right_click(UnitRef u, int32_t x = 5, int32_t y = 5) { rt_test_mouse(u, E_RBUTTON_DOWN, x, y); }
-
-    // Chooses a menu item the way the operator does: right button on the
-    // main title, then the item.
-    static void choose(const std::string& item)
-    {
-        rt_test_next_menu_choice(item);
-        right_click(unit("透明标签_主标题"));
-    }
 };
 
 const std::vector<std::string> kSettingsMenu{"主标题",     "副标题",     "奖项设置",   "调整金蛋位置",

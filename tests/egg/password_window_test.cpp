@@ -7,7 +7,6 @@
 
 #include "runtime/random.h"
 #include "tests/egg/egg_window_fixture.h"
-#include "tests/egg/modal_steps.h"
 
 namespace {
 

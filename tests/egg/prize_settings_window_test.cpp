@@ -12,7 +12,6 @@
 #include "media/egg_media.h"
 #include "runtime/gbk.h"
 #include "tests/egg/egg_window_fixture.h"
-#include "tests/egg/modal_steps.h"
 
 namespace {
 
@@ -152,11 +151,10 @@ TEST_F(PrizeSettingsTest, OkStoresValuesAsTypedInOrderAndReloadsTheCounts)
     EXPECT_EQ(read_setting("禁用特效"), "真");
     EXPECT_EQ(read_setting("禁用背景音乐"), "假");
     EXPECT_EQ(read_setting("金蛋个数"), "4");
-    const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
     for (int k = 1; k <= 8; ++k) {
         // The INI file keeps no blanks around a value; the rest is as typed.
         const std::string& t = typed[static_cast<size_t>(k - 1)];
-        EXPECT_EQ(read_setting(keys[k - 1]), k == 5 ? "7" : t) << "grade " << k;
+        EXPECT_EQ(read_setting(kGradeSettingKeys[static_cast<size_t>(k - 1)]), k == 5 ? "7" : t) << "grade " << k;
     }
     EXPECT_NE(dir.read("config.a").find(utf8_to_gbk("五= 7\r\n")), std::string::npos) << "the blank is on disk";
     for (int k = 1; k <= 7; ++k)

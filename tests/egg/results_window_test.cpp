@@ -7,7 +7,6 @@
 #include "media/egg_media.h"
 #include "runtime/gbk.h"
 #include "tests/egg/egg_window_fixture.h"
-#include "tests/egg/modal_steps.h"
 
 namespace {
 
@@ -62,9 +61,7 @@ TEST_F(ResultsWindowTest, FreshFolderShowsEmptyFieldsNotZeros)
 TEST_F(ResultsWindowTest, TalliesGrowAndClear)
 {
     no_effects();
-    const char* const keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
-    for (int n = 1; n <= 8; ++n)
-        setting(keys[n - 1], n == 2 ? "3" : "0");
+    only_grade(2, "3");
     start();
     for (int egg = 1; egg <= 3; ++egg)
         rt_test_click(egg_button(egg));

@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QImage>
 
-#include "tests/wheel/modal_steps.h"
 #include "tests/wheel/wheel_window_fixture.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "common/cipher.h"
-#include "tests/wheel/modal_steps.h"
 #include "tests/wheel/wheel_window_fixture.h"
 
 namespace {
@@ -306,10 +305,10 @@ TEST_F(WheelOperatorWindows, SavedValuesDriveTheNextSpin)
     });
     EXPECT_TRUE(closed);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"设置成功！"});
-    static const char* keys[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
     for (size_t n = 0; n < 8; ++n) {
-        EXPECT_EQ(read_setting(keys[n]), typed[n] == " 3.7" ? "3.7" : typed[n]) << keys[n];
-        EXPECT_EQ(prize_counts[n + 1], counts[n]) << keys[n];
+        const char* key = kGradeSettingKeys[n];
+        EXPECT_EQ(read_setting(key), typed[n] == " 3.7" ? "3.7" : typed[n]) << key;
+        EXPECT_EQ(prize_counts[n + 1], counts[n]) << key;
     }
     EXPECT_EQ(read_setting("lx"), "真");
 

@@ -1,18 +1,19 @@
 #pragma once
 // Acting inside modal windows: a handler that opens a modal window returns
 // only when the window closes, so the test's actions have to run from the
-// event queue while it is open.
+// event queue while it is open. `OperatorWindows` are the program's windows
+// that a test may leave open.
 
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "wheel/wheel.h"
 #include "runtime/testing.h"
 #include "runtime/ui.h"
 
-class ModalSteps : public std::enable_shared_from_this<ModalSteps> {
+template <int... OperatorWindows>
+class BasicModalSteps : public std::enable_shared_from_this<BasicModalSteps<OperatorWindows...>> {
 public:
     using Step = std::function<void()>;
 
@@ -22,7 +23,7 @@ public:
     // says whether that was needed.
     static bool run(const Step& open, std::vector<Step> steps)
     {
-        auto self = std::make_shared<ModalSteps>();
+        auto self = std::make_shared<BasicModalSteps>();
         self->steps_.assign(steps.begin(), steps.end());
         self->post(kSettle);
         open();
@@ -43,7 +44,7 @@ private:
 
     void post(int settle)
     {
-        auto self = shared_from_this();
+        auto self = this->shared_from_this();
         rt_post([self, settle] { self->next(settle); });
     }
 
@@ -67,7 +68,7 @@ private:
 
     void close_leftovers()
     {
-        for (int id : {wheel::PrizeSettingsWindow, wheel::ResultsWindow, wheel::PasswordWindow})
+        for (int id : {OperatorWindows...})
             if (rt_is_loaded(id)) {
                 had_to_close_ = true;
                 rt_destroy_window(id);
