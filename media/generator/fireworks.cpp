@@ -82,6 +82,8 @@ ColorTransform tint(Rgb c) {
 
 Rgba grey(int v) { return {uint8_t(v), uint8_t(v), uint8_t(v), 255}; }
 
+void append(Bytes& to, const Bytes& tags) { to.insert(to.end(), tags.begin(), tags.end()); }
+
 struct RayKind {
     double life_s;      // how long the spark flies
     double distance;    // how far it gets, stage pixels
@@ -138,6 +140,9 @@ private:
         int frames() const { return rise_frames + burst_frames; }
     };
     uint16_t next_id() { return next_id_++; }
+    // Each adds its definition under a new id and returns the id.
+    uint16_t add_shape(const ShapeBuilder& s);
+    uint16_t add_sprite(int frames, const Bytes& tags);
     void make_shapes();
     uint16_t rocket();
 
@@ -149,6 +154,18 @@ private:
 
 constexpr double kStreakLength = 24; // pixels, at scale 1
 
+uint16_t Show::add_shape(const ShapeBuilder& s) {
+    const uint16_t id = next_id();
+    append(defs, s.define(id));
+    return id;
+}
+
+uint16_t Show::add_sprite(int frames, const Bytes& tags) {
+    const uint16_t id = next_id();
+    append(defs, define_sprite(id, uint16_t(frames), tags));
+    return id;
+}
+
 void Show::make_shapes() {
     // A white-hot spark: white core, grey rim (tinted later).
     {
@@ -156,18 +173,14 @@ void Show::make_shapes() {
         const uint32_t f = s.add_fill(Fill::radial(0, 0, tw(2.9), {{0, grey(255)}, {70, grey(252)}, {150, grey(226)},
                                                                   {215, grey(196)}, {255, grey(kRimGrey)}}));
         s.circle(0, 0, tw(2.9), f);
-        spark_ = next_id();
-        const Bytes t = s.define(spark_);
-        defs.insert(defs.end(), t.begin(), t.end());
+        spark_ = add_shape(s);
     }
     // An ember: mostly colour, a little lighter in the middle.
     {
         ShapeBuilder s;
         const uint32_t f = s.add_fill(Fill::radial(0, 0, tw(2.6), {{0, grey(215)}, {160, grey(196)}, {255, grey(kRimGrey)}}));
         s.circle(0, 0, tw(2.6), f);
-        ember_ = next_id();
-        const Bytes t = s.define(ember_);
-        defs.insert(defs.end(), t.begin(), t.end());
+        ember_ = add_shape(s);
     }
     // The streak behind a spark: its head at the origin, tapering along -x.
     {
@@ -179,9 +192,7 @@ void Show::make_shapes() {
                    {tw(-kStreakLength), tw(-0.4)}, {tw(-kStreakLength), tw(0.4)}, {tw(-kStreakLength * 0.95), tw(0.8)},
                    {tw(-kStreakLength * 0.5), tw(1.25)}, {tw(0.5), tw(1.9)}},
                   f);
-        streak_ = next_id();
-        const Bytes t = s.define(streak_);
-        defs.insert(defs.end(), t.begin(), t.end());
+        streak_ = add_shape(s);
     }
     // The flash where a shell bursts.
     {
@@ -189,9 +200,7 @@ void Show::make_shapes() {
         const uint32_t f = s.add_fill(
             Fill::radial(0, 0, tw(15), {{0, grey(255)}, {170, grey(253)}, {255, grey(240)}}));
         s.circle(0, 0, tw(15), f);
-        flash_ = next_id();
-        const Bytes t = s.define(flash_);
-        defs.insert(defs.end(), t.begin(), t.end());
+        flash_ = add_shape(s);
     }
     rocket_ = rocket();
 }
@@ -205,10 +214,8 @@ uint16_t Show::rocket() {
         Place head{1, std::nullopt, Matrix::place(0, 0, 0.55), std::nullopt, f > 0};
         if (f == 0)
             head.character = spark_;
-        if (f == 0) {
-            const Bytes t = place_object2(head);
-            tags.insert(tags.end(), t.begin(), t.end());
-        }
+        if (f == 0)
+            append(tags, place_object2(head));
         for (int k = 0; k < 4; ++k) {
             const double y = tw(5.5 + 5.5 * k);
             const double x = tw(rng.between(-0.9, 0.9));
@@ -216,16 +223,11 @@ uint16_t Show::rocket() {
             Place dot{uint16_t(2 + k), std::nullopt, Matrix::place(x, y, s), std::nullopt, f > 0};
             if (f == 0)
                 dot.character = ember_;
-            const Bytes t = place_object2(dot);
-            tags.insert(tags.end(), t.begin(), t.end());
+            append(tags, place_object2(dot));
         }
-        const Bytes sf = show_frame();
-        tags.insert(tags.end(), sf.begin(), sf.end());
+        append(tags, show_frame());
     }
-    const uint16_t id = next_id();
-    const Bytes t = define_sprite(id, uint16_t(frames), tags);
-    defs.insert(defs.end(), t.begin(), t.end());
-    return id;
+    return add_sprite(frames, tags);
 }
 
 uint16_t Show::ray(const RayKind& k) {
@@ -250,21 +252,15 @@ uint16_t Show::ray(const RayKind& k) {
             Place p{1, std::nullopt, Matrix::place(tw(x), 0, length / kStreakLength, hs), std::nullopt, f > 0};
             if (f == 0)
                 p.character = streak_;
-            const Bytes t = place_object2(p);
-            tags.insert(tags.end(), t.begin(), t.end());
+            append(tags, place_object2(p));
         }
         Place head{2, std::nullopt, Matrix::place(tw(x), 0, hs), std::nullopt, f > 0};
         if (f == 0)
             head.character = k.ember ? ember_ : spark_;
-        const Bytes t = place_object2(head);
-        tags.insert(tags.end(), t.begin(), t.end());
-        const Bytes sf = show_frame();
-        tags.insert(tags.end(), sf.begin(), sf.end());
+        append(tags, place_object2(head));
+        append(tags, show_frame());
     }
-    const uint16_t id = next_id();
-    const Bytes t = define_sprite(id, uint16_t(frames), tags);
-    defs.insert(defs.end(), t.begin(), t.end());
-    return id;
+    return add_sprite(frames, tags);
 }
 
 uint16_t Show::ring(const Ring& r, uint32_t seed) {
@@ -274,47 +270,35 @@ uint16_t Show::ring(const Ring& r, uint32_t seed) {
     for (int i = 0; i < r.count; ++i) {
         const double angle = turn + 2 * kPi * i / r.count + r.jitter * (rng.uniform() - 0.5);
         const double s = rng.between(r.scale_lo, r.scale_hi);
-        const Bytes t = place_object2({uint16_t(i + 1), r.ray, Matrix::place(0, 0, s, s, angle), std::nullopt, false});
-        tags.insert(tags.end(), t.begin(), t.end());
+        append(tags, place_object2({uint16_t(i + 1), r.ray, Matrix::place(0, 0, s, s, angle), std::nullopt, false}));
     }
     // One frame: the rays play their own timelines while it stands still.
-    const Bytes sf = show_frame();
-    tags.insert(tags.end(), sf.begin(), sf.end());
-    const uint16_t id = next_id();
-    const Bytes t = define_sprite(id, 1, tags);
-    defs.insert(defs.end(), t.begin(), t.end());
-    return id;
+    append(tags, show_frame());
+    return add_sprite(1, tags);
 }
 
 uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int frames, double gravity, double fade_s, double flash_scale) {
     // The rings sit in one group, so sinking and fading move one object.
     Bytes group;
     for (size_t i = 0; i < rings.size(); ++i) {
-        const Bytes t = place_object2({uint16_t(i + 1), rings[i].first, rings[i].second, std::nullopt, false});
-        group.insert(group.end(), t.begin(), t.end());
+        append(group, place_object2({uint16_t(i + 1), rings[i].first, rings[i].second, std::nullopt, false}));
     }
-    const Bytes sf = show_frame();
-    group.insert(group.end(), sf.begin(), sf.end());
-    const uint16_t group_id = next_id();
-    {
-        const Bytes t = define_sprite(group_id, 1, group);
-        defs.insert(defs.end(), t.begin(), t.end());
-    }
+    append(group, show_frame());
+    const uint16_t group_id = add_sprite(1, group);
 
     Bytes tags;
     const int fade = int(std::lround(fade_s * fps_));
     const int flash_frames = std::max(2, int(std::lround(0.12 * fps_)));
     for (int f = 0; f < frames; ++f) {
-        auto add = [&](const Bytes& t) { tags.insert(tags.end(), t.begin(), t.end()); };
         if (flash_scale > 0) {
             if (f < flash_frames) {
                 const double s = flash_scale * (1.0 - 0.75 * f / double(flash_frames));
                 Place p{1, std::nullopt, Matrix::place(0, 0, s), std::nullopt, f > 0};
                 if (f == 0)
                     p.character = flash_;
-                add(place_object2(p));
+                append(tags, place_object2(p));
             } else if (f == flash_frames) {
-                add(remove_object2(1));
+                append(tags, remove_object2(1));
             }
         }
         const double t = f / fps_;
@@ -329,13 +313,10 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
         Place p{2, std::nullopt, Matrix::translate(0, tw(sag)), cx, f > 0};
         if (f == 0)
             p.character = group_id;
-        add(place_object2(p));
-        add(show_frame());
+        append(tags, place_object2(p));
+        append(tags, show_frame());
     }
-    const uint16_t id = next_id();
-    const Bytes t = define_sprite(id, uint16_t(frames), tags);
-    defs.insert(defs.end(), t.begin(), t.end());
-    return id;
+    return add_sprite(frames, tags);
 }
 
 int Show::shell(uint16_t burst_id, int burst_frames, double rise_s, double height) {
@@ -347,27 +328,22 @@ int Show::shell(uint16_t burst_id, int burst_frames, double rise_s, double heigh
         }
     }
     Bytes tags;
-    auto add = [&](const Bytes& t) { tags.insert(tags.end(), t.begin(), t.end()); };
     for (int f = 0; f < rise; ++f) {
         const double u = double(f) / rise;
         const double y = -height * (1 - (1 - u) * (1 - u));
         Place p{1, std::nullopt, Matrix::translate(0, tw(y)), std::nullopt, f > 0};
         if (f == 0)
             p.character = rocket_;
-        add(place_object2(p));
-        add(show_frame());
+        append(tags, place_object2(p));
+        append(tags, show_frame());
     }
-    const uint16_t id = next_id();
-    const Bytes t = define_sprite(id, uint16_t(rise), tags);
-    defs.insert(defs.end(), t.begin(), t.end());
-    shells_.push_back({id, rise, height, burst_id, burst_frames});
+    shells_.push_back({add_sprite(rise, tags), rise, height, burst_id, burst_frames});
     return int(shells_.size() - 1);
 }
 
 Bytes Show::timeline(const std::vector<Event>& events, int frames, double ground) const {
     // Event i rises at depth 2i+1 and bursts at depth 2i+2.
     Bytes tags;
-    auto add = [&](const Bytes& t) { tags.insert(tags.end(), t.begin(), t.end()); };
     for (const Event& e : events)
         if (e.frame + shells_[size_t(e.shell)].frames() > frames)
             throw std::logic_error("fireworks: a shell outlasts its movie");
@@ -378,21 +354,21 @@ Bytes Show::timeline(const std::vector<Event>& events, int frames, double ground
             const uint16_t depth = uint16_t(2 * i + 1);
             const double tilt = e.tilt_deg * kPi / 180;
             if (f == e.frame) {
-                add(place_object2({depth, sh.rise, Matrix::place(tw(e.x), tw(ground), e.scale, e.scale, tilt),
-                                   tint(e.colour), false}));
+                append(tags, place_object2({depth, sh.rise, Matrix::place(tw(e.x), tw(ground), e.scale, e.scale, tilt),
+                                            tint(e.colour), false}));
             } else if (f == e.frame + sh.rise_frames) {
                 // Where the rocket stopped: the rise turned and scaled as the event is.
                 const double up = sh.height * e.scale;
-                add(remove_object2(depth));
-                add(place_object2({uint16_t(depth + 1), sh.burst,
-                                   Matrix::place(tw(e.x + up * std::sin(tilt)), tw(ground - up * std::cos(tilt)),
-                                                 e.scale, e.scale, tilt),
-                                   tint(e.colour), false}));
+                append(tags, remove_object2(depth));
+                append(tags, place_object2({uint16_t(depth + 1), sh.burst,
+                                            Matrix::place(tw(e.x + up * std::sin(tilt)), tw(ground - up * std::cos(tilt)),
+                                                          e.scale, e.scale, tilt),
+                                            tint(e.colour), false}));
             } else if (f == e.frame + sh.frames()) {
-                add(remove_object2(uint16_t(depth + 1)));
+                append(tags, remove_object2(uint16_t(depth + 1)));
             }
         }
-        add(show_frame());
+        append(tags, show_frame());
     }
     return tags;
 }
@@ -492,11 +468,9 @@ Content still() {
     const uint32_t core = s.add_fill(
         Fill::radial(cx, cy, tw(30), {{0, grey(255)}, {120, {255, 244, 200, 255}}, {255, {255, 190, 60, 255}}}));
     s.circle(cx, cy, tw(30), core);
-    const Bytes t = s.define(2);
-    defs.insert(defs.end(), t.begin(), t.end());
+    append(defs, s.define(2));
     Bytes tags = place_object2({1, uint16_t(2), std::nullopt, std::nullopt, false});
-    const Bytes sf = show_frame();
-    tags.insert(tags.end(), sf.begin(), sf.end());
+    append(tags, show_frame());
     return {defs, tags};
 }
 
@@ -532,15 +506,14 @@ struct Padding {
 Bytes assemble(int n, const Content& c, const Padding* pad) {
     const MovieForm& m = kForms[n];
     Bytes tags;
-    auto add = [&](const Bytes& t) { tags.insert(tags.end(), t.begin(), t.end()); };
     if (m.version >= 8)
-        add(file_attributes(0));
-    add(set_background({0, 0, 0, 255}));
+        append(tags, file_attributes(0));
+    append(tags, set_background({0, 0, 0, 255}));
     if (pad)
-        add(define_sound(1, crackle(pad->samples, pad->popping, pad->seed)));
-    add(c.defs);
-    add(c.timeline);
-    add(end_tag());
+        append(tags, define_sound(1, crackle(pad->samples, pad->popping, pad->seed)));
+    append(tags, c.defs);
+    append(tags, c.timeline);
+    append(tags, end_tag());
     Header h;
     h.compressed = m.compressed;
     h.version = m.version;
