@@ -237,24 +237,25 @@ void ShapeBuilder::style(uint32_t fill0, uint32_t fill1, uint32_t line) {
     records_.push_back(r);
 }
 
+void ShapeBuilder::pen_to(const Record& r) {
+    records_.push_back(r);
+    at_x_ = r.x;
+    at_y_ = r.y;
+    extend(r.x, r.y);
+}
+
 void ShapeBuilder::move_to(int32_t x, int32_t y) {
     Record r{Record::Kind::Move};
     r.x = x;
     r.y = y;
-    records_.push_back(r);
-    at_x_ = x;
-    at_y_ = y;
-    extend(x, y);
+    pen_to(r);
 }
 
 void ShapeBuilder::line_to(int32_t x, int32_t y) {
     Record r{Record::Kind::Line};
     r.x = x;
     r.y = y;
-    records_.push_back(r);
-    at_x_ = x;
-    at_y_ = y;
-    extend(x, y);
+    pen_to(r);
 }
 
 void ShapeBuilder::curve_to(int32_t cx, int32_t cy, int32_t x, int32_t y) {
@@ -263,11 +264,8 @@ void ShapeBuilder::curve_to(int32_t cx, int32_t cy, int32_t x, int32_t y) {
     r.cy = cy;
     r.x = x;
     r.y = y;
-    records_.push_back(r);
-    at_x_ = x;
-    at_y_ = y;
     extend(cx, cy);
-    extend(x, y);
+    pen_to(r);
 }
 
 void ShapeBuilder::circle(double x, double y, double r, uint32_t fill, uint32_t line) {

@@ -119,6 +119,8 @@ private:
         int32_t x = 0, y = 0, cx = 0, cy = 0;
     };
     void extend(int32_t x, int32_t y);
+    // Records a move or an edge, the pen ending at its end point.
+    void pen_to(const Record& r);
     std::vector<Fill> fills_;
     std::vector<Line> lines_;
     std::vector<Record> records_;
