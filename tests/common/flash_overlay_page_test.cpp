@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "common/descramble.h"
 #include "platform/html_page.h"
-#include "platform/registry.h"
 #include "runtime/convert.h"
 #include "runtime/gbk.h"
+#include "tests/support/movie_cache.h"
 
 namespace {
 
@@ -64,24 +63,9 @@ TEST(MoviePageTemplate, EveryOccurrenceOfAPlaceholderIsFilled)
 
 class MovieFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = platform::registry_read_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
-    }
-    void TearDown() override
-    {
-        if (saved_)
-            platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
-                                          *saved_);
-        else
-            platform::registry_delete_value(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
-    }
-    static void set_cache(const std::string& value)
-    {
-        platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache", value);
-    }
+    static void set_cache(const std::string& value) { CacheValueGuard::set(value); }
 
-    std::optional<std::string> saved_;
+    CacheValueGuard cache_value;
 };
 
 TEST_F(MovieFolder, TemporaryInternetFilesBecomesTempWithASeparatorAppended)
@@ -97,7 +81,7 @@ TEST_F(MovieFolder, TemporaryInternetFilesBecomesTempWithASeparatorAppended)
 
 TEST_F(MovieFolder, MissingValueGivesTheRootWhichIsNoPlaceForFiles)
 {
-    platform::registry_delete_value(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
+    CacheValueGuard::remove();
     EXPECT_EQ(movie_folder(), "\\");
     EXPECT_FALSE(movie_folder_usable(movie_folder()));
     for (const char* root : {"", "/", "\\", "/\\/"})
@@ -115,8 +99,8 @@ TEST_F(MovieFolder, DefaultPointsIntoTheUsersCacheFolder)
         cache = std::string(home) + "/.cache";
     if (cache.empty())
         GTEST_SKIP() << "no HOME and no XDG_CACHE_HOME here";
-    ASSERT_TRUE(saved_);
-    EXPECT_EQ(*saved_, cache + "/prizedraw/Temporary Internet Files");
+    ASSERT_TRUE(cache_value.saved());
+    EXPECT_EQ(*cache_value.saved(), cache + "/prizedraw/Temporary Internet Files");
     EXPECT_EQ(movie_folder(), cache + "/prizedraw/Temp\\");
 }
 

@@ -2,48 +2,20 @@
 // movies at random, and nothing written when effects are off.
 #include "tests/egg/egg_window_fixture.h"
 
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <set>
 
 #include "media/movies.h"
 #include "platform/clock.h"
-#include "platform/registry.h"
 #include "platform/user32.h"
+#include "tests/support/movie_cache.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class EggFireworks : public EggWindowTest {
 protected:
-    TempDir cache;
-    std::optional<std::string> saved;
-
-    void SetUp() override
-    {
-        EggWindowTest::SetUp();
-        saved = platform::registry_read_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
-        platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
-                                      cache.path() + "/Temporary Internet Files");
-    }
-    void TearDown() override
-    {
-        EggWindowTest::TearDown();
-        if (saved)
-            platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
-                                          *saved);
-    }
-    std::vector<std::string> movie_files() const
-    {
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(cache.path() + "/Temp", ec))
-            names.push_back(e.path().filename().string());
-        return names;
-    }
+    OwnMovieCache cache;
 };
 
 TEST_F(EggFireworks, EachOfTheThreeMoviesIsChosenAndTheWindowCoversTheScreen)
@@ -58,7 +30,7 @@ TEST_F(EggFireworks, EachOfTheThreeMoviesIsChosenAndTheWindowCoversTheScreen)
         EXPECT_EQ(rt_get_int(w, P_HEIGHT), rt_screen_height());
         const int64_t handle = rt_get_window_handle(w);
         EXPECT_TRUE(GetWindowLongA(handle, GWL_EXSTYLE) & WS_EX_LAYERED);
-        const Bytes movie = rt_read_file(cache.path() + "/Temp/plimb-" + std::to_string(handle) + ".swf");
+        const Bytes movie = rt_read_file(cache.movie_folder() + "/plimb-" + std::to_string(handle) + ".swf");
         int which = 0;
         for (int n = 1; n <= 3; ++n)
             if (movie == media::fireworks_movie(n))
@@ -80,7 +52,7 @@ TEST_F(EggFireworks, EffectsOffWritesNoMovieOrPage)
     start();
     egg::on_egg_click(4);
     EXPECT_EQ(read_result("j5"), "1");
-    EXPECT_TRUE(movie_files().empty());
+    EXPECT_TRUE(cache.files().empty());
 
     setting("禁用特效", "假");
     ManualClock clock(1000);
@@ -98,7 +70,7 @@ TEST_F(EggFireworks, EffectsOffWritesNoMovieOrPage)
     *active = false;
     set_platform_clock(nullptr);
     EXPECT_EQ(read_result("j5"), "2");
-    EXPECT_EQ(movie_files().size(), 2u);
+    EXPECT_EQ(cache.files().size(), 2u);
 }
 
 } // namespace

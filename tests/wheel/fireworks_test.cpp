@@ -2,25 +2,20 @@
 // screen after a stop, closed at once by a new spin, never loaded with
 // effects off.
 
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <set>
 
 #include "media/movies.h"
-#include "platform/registry.h"
 #include "platform/user32.h"
+#include "tests/support/movie_cache.h"
 #include "tests/wheel/wheel_window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class WheelFireworks : public WheelWindowTest {
 public:
-    TempDir cache;
-    std::optional<std::string> saved;
+    OwnMovieCache cache;
     ManualClock clock{1000};
 
     void SetUp() override
@@ -28,27 +23,9 @@ public:
         WheelWindowTest::SetUp();
         if (IsSkipped())
             return;
-        saved = platform::registry_read_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
-        platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
-                                      cache.path() + "/Temporary Internet Files");
         prizes({"0", "50"});
         setting("滚动速度", "1");
         put_pictures();
-    }
-    void TearDown() override
-    {
-        WheelWindowTest::TearDown();
-        if (saved)
-            platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache",
-                                          *saved);
-    }
-    std::vector<std::string> movie_files() const
-    {
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(cache.path() + "/Temp", ec))
-            names.push_back(e.path().filename().string());
-        return names;
     }
     // Starts a spin and lets the real step timer move the highlight.
     void spin_a_little()
@@ -103,7 +80,7 @@ TEST_F(WheelFireworks, AStopShowsOneOfTheMoviesOverTheWholeScreen)
                        rt_get_int(w, P_HEIGHT) == 1080;
         const int64_t handle = rt_get_window_handle(w);
         seen.layered = GetWindowLongA(handle, GWL_EXSTYLE) & WS_EX_LAYERED;
-        const Bytes movie = rt_read_file(cache.path() + "/Temp/plimb-" + std::to_string(handle) + ".swf");
+        const Bytes movie = rt_read_file(cache.movie_folder() + "/plimb-" + std::to_string(handle) + ".swf");
         for (int n = 1; n <= 3; ++n)
             if (movie == media::fireworks_movie(n))
                 seen.movie = n;
@@ -112,7 +89,7 @@ TEST_F(WheelFireworks, AStopShowsOneOfTheMoviesOverTheWholeScreen)
     EXPECT_TRUE(seen.covered);
     EXPECT_TRUE(seen.layered);
     EXPECT_NE(seen.movie, 0) << "the window shows none of the three movies";
-    EXPECT_EQ(movie_files().size(), 2u) << "the movie and its page";
+    EXPECT_EQ(cache.files().size(), 2u) << "the movie and its page";
     EXPECT_FALSE(rt_is_loaded(wheel::EffectWindow));
     EXPECT_EQ(read_result("j2"), "1");
 }
@@ -172,7 +149,7 @@ TEST_F(WheelFireworks, EffectsOffLoadsNoWindowAndWritesNoMovie)
     for (int i = 0; i < 2000 && wheel::spin_countdown != 0; ++i)
         rt_delay(1);
     EXPECT_FALSE(loaded);
-    EXPECT_TRUE(movie_files().empty());
+    EXPECT_TRUE(cache.files().empty());
     EXPECT_EQ(read_result("j2"), "1");
 }
 

@@ -11,17 +11,16 @@
 #include <QTest>
 
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 
 #include "common/flash_overlay_page.h"
 #include "media/movies.h"
 #include "platform/atl.h"
-#include "platform/registry.h"
 #include "platform/ui/browser.h"
 #include "runtime/files.h"
 #include "runtime/ui.h"
+#include "tests/support/movie_cache.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -42,13 +41,10 @@ LRESULT recording_proc(int64_t, uint32_t message, WPARAM, LPARAM)
 class Overlay : public ::testing::Test {
 protected:
     TempDir dir;
-    std::optional<std::string> saved_cache;
+    OwnMovieCache cache;
 
     void SetUp() override
     {
-        saved_cache = platform::registry_read_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey,
-                                                   "Cache");
-        set_cache(dir.path() + "/cache/Temporary Internet Files");
         WindowDef w;
         w.id = kCovered;
         w.name = "Covered";
@@ -67,23 +63,8 @@ protected:
         if (rt_is_loaded(kCovered))
             rt_destroy_window(kCovered);
         rt_do_events();
-        if (saved_cache)
-            set_cache(*saved_cache);
-    }
-    static void set_cache(const std::string& value)
-    {
-        platform::registry_write_text(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache", value);
     }
     static int64_t covered() { return rt_get_window_handle(rt_window(kCovered)); }
-    std::string movie_folder_path() const { return dir.path() + "/cache/Temp"; }
-    std::set<std::string> files_in_movie_folder() const
-    {
-        std::set<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(movie_folder_path(), ec))
-            names.insert(e.path().filename().string());
-        return names;
-    }
     static platform::ServerView* server_below(int64_t host)
     {
         return dynamic_cast<platform::ServerView*>(platform::widget_of(find_browser_server_window(host)));
@@ -102,11 +83,11 @@ TEST_F(Overlay, ShowMovieWritesTheDefaultMovieAndItsPageAndOverwritesThemNextTim
     const int64_t host = overlay.show_movie(covered());
     ASSERT_NE(host, 0);
     const std::string base = "plimb-" + std::to_string(covered());
-    EXPECT_EQ(files_in_movie_folder(), (std::set<std::string>{base + ".htm", base + ".swf"}));
-    const Bytes written = rt_read_file(movie_folder_path() + "/" + base + ".swf");
+    EXPECT_EQ(cache.files(), (std::set<std::string>{base + ".htm", base + ".swf"}));
+    const Bytes written = rt_read_file(cache.movie_folder() + "/" + base + ".swf");
     EXPECT_EQ(written.size(), 18547u);
     EXPECT_EQ(written, media::default_movie());
-    EXPECT_EQ(overlay.page_path, movie_folder_path() + "\\" + base + ".htm");
+    EXPECT_EQ(overlay.page_path, cache.movie_folder() + "\\" + base + ".htm");
     EXPECT_EQ(overlay.movie_width, 320);
     EXPECT_EQ(overlay.movie_height, 240);
     EXPECT_EQ(rt_read_file(overlay.page_path),
@@ -119,8 +100,8 @@ TEST_F(Overlay, ShowMovieWritesTheDefaultMovieAndItsPageAndOverwritesThemNextTim
     FlashOverlay second;
     const Bytes& other = media::fireworks_movie(3);
     ASSERT_NE(second.show_movie(covered(), &other, 0x00FF00), 0);
-    EXPECT_EQ(files_in_movie_folder(), (std::set<std::string>{base + ".htm", base + ".swf"}));
-    EXPECT_EQ(rt_read_file(movie_folder_path() + "/" + base + ".swf"), other);
+    EXPECT_EQ(cache.files(), (std::set<std::string>{base + ".htm", base + ".swf"}));
+    EXPECT_EQ(rt_read_file(cache.movie_folder() + "/" + base + ".swf"), other);
     EXPECT_NE(second.page_text.find("#00FF00"), std::string::npos);
     EXPECT_EQ(rt_read_file(second.page_path), second.build_movie_page(covered(), 320, 240, 0x00FF00));
 }
@@ -132,14 +113,14 @@ TEST_F(Overlay, NoFilesNoHostWhenTheMovieFolderIsMissingOrUnwritable)
 {
     const std::string root_movie = "/plimb-" + std::to_string(covered()) + ".swf";
     ASSERT_FALSE(fs::exists(root_movie));
-    platform::registry_delete_value(platform::RegistryRoot::CurrentUser, platform::kShellFoldersKey, "Cache");
+    CacheValueGuard::remove();
     FlashOverlay overlay;
     EXPECT_EQ(overlay.show_movie(covered()), 0);
     EXPECT_FALSE(fs::exists(root_movie));
     EXPECT_FALSE(fs::exists("/plimb-" + std::to_string(covered()) + ".htm"));
 
     dir.write("blocker", "a file where a folder should be");
-    set_cache(dir.path() + "/blocker/Temporary Internet Files");
+    CacheValueGuard::set(dir.path() + "/blocker/Temporary Internet Files");
     EXPECT_EQ(overlay.show_movie(covered()), 0);
     EXPECT_EQ(FindWindowExA(covered(), 0, "AtlAxWin", nullptr), 0);
     EXPECT_TRUE(GetWindowLongA(covered(), GWL_EXSTYLE) & WS_EX_LAYERED);
