@@ -264,20 +264,7 @@ TEST_F(MainCommandsTest, HelpDoesNothing)
         EXPECT_FALSE(rt_is_loaded(id));
 }
 
-TEST_F(MainCommandsTest, ExitAndCloseBoxAskFirstAndCancelGoesOn)
-{
-    dialogs.message_answers = {1, 1};
-    choose("退出");
-    rt_test_close_box(egg::MainWindow);
-    rt_do_events();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    for (const auto& s : dialogs.shown) {
-        EXPECT_EQ(s.text, "确定退出程序吗？");
-        EXPECT_EQ(s.title, "确定退出吗？");
-        EXPECT_EQ(s.style, 1);
-    }
-    EXPECT_TRUE(rt_is_loaded(egg::MainWindow));
-}
+TEST_F(MainCommandsTest, ExitAndCloseBoxAskFirstAndCancelGoesOn) { expect_exit_asks_first(); }
 
 using MainCommandsDeathTest = MainCommandsTest;
 

@@ -4,8 +4,8 @@
 
 #include "platform/ui/movie_player.h"
 
-#include "media/generator/swf_writer.h"
 #include "media/movies.h"
+#include "tests/platform/swf_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -19,36 +19,12 @@
 
 namespace {
 
-namespace w = gen::swfw;
-using Bytes = std::vector<uint8_t>;
+using namespace swf_parts;
 
-Bytes cat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-// A 200 x 100 stage at 10 fps.
+// At 10 fps.
 Bytes movie(uint16_t frames, const Bytes& tags)
 {
-    w::Header h;
-    h.version = 6;
-    h.width_twips = 200 * 20;
-    h.height_twips = 100 * 20;
-    h.frame_rate = 10;
-    h.frames = frames;
-    return w::movie(h, cat({w::set_background({10, 20, 30, 255}), tags, w::end_tag()}));
-}
-
-// A square of `px` pixels with its top-left corner at the origin.
-Bytes square(uint16_t id, int px, w::Rgba colour = {255, 0, 0, 255})
-{
-    w::ShapeBuilder s;
-    const uint32_t f = s.add_fill(w::Fill::solid(colour));
-    s.polygon({{0, 0}, {px * 20.0, 0}, {px * 20.0, px * 20.0}, {0, px * 20.0}}, f);
-    return s.define(id);
+    return w::movie(small_stage(10, frames), cat({w::set_background({10, 20, 30, 255}), tags, w::end_tag()}));
 }
 
 w::Matrix at(double x, double y) { return w::Matrix::translate(x * 20, y * 20); }

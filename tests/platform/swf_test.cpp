@@ -4,7 +4,7 @@
 
 #include "platform/swf.h"
 
-#include "media/generator/swf_writer.h"
+#include "tests/platform/swf_parts.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -15,36 +15,9 @@
 
 namespace {
 
-namespace w = gen::swfw;
-using Bytes = std::vector<uint8_t>;
+using namespace swf_parts;
 
-Bytes cat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-w::Header header(bool compressed = false, uint16_t frames = 1)
-{
-    w::Header h;
-    h.compressed = compressed;
-    h.version = 6;
-    h.width_twips = 200 * 20;
-    h.height_twips = 100 * 20;
-    h.frame_rate = 12;
-    h.frames = frames;
-    return h;
-}
-
-Bytes square(uint16_t id, int px, w::Rgba colour = {255, 0, 0, 255})
-{
-    w::ShapeBuilder s;
-    const uint32_t f = s.add_fill(w::Fill::solid(colour));
-    s.polygon({{0, 0}, {px * 20.0, 0}, {px * 20.0, px * 20.0}, {0, px * 20.0}}, f);
-    return s.define(id);
-}
+w::Header header(bool compressed = false, uint16_t frames = 1) { return small_stage(12, frames, compressed); }
 
 Bytes place(uint16_t depth, uint16_t character, double x_px, double y_px)
 {

@@ -111,4 +111,21 @@ public:
         rt_test_next_menu_choice(item);
         rt_test_mouse(unit("透明标签_主标题"), E_RBUTTON_DOWN, 5, 5);
     }
+
+    // 退出 in the menu and the main window's close box both ask first, and
+    // Cancel leaves the program running.
+    void expect_exit_asks_first()
+    {
+        dialogs.message_answers = {1, 1};
+        choose("退出");
+        rt_test_close_box(Main);
+        rt_do_events();
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        for (const auto& s : dialogs.shown) {
+            EXPECT_EQ(s.text, "确定退出程序吗？");
+            EXPECT_EQ(s.title, "确定退出吗？");
+            EXPECT_EQ(s.style, 1);
+        }
+        EXPECT_TRUE(rt_is_loaded(Main));
+    }
 };

@@ -315,20 +315,7 @@ TEST_F(WheelCommands, HelpAndAboutTexts)
     EXPECT_EQ(dialogs.shown[1].style, 0);
 }
 
-TEST_F(WheelCommands, ExitAndCloseBoxAskFirstAndCancelGoesOn)
-{
-    dialogs.message_answers = {1, 1};
-    choose("退出");
-    rt_test_close_box(wheel::MainWindow);
-    rt_do_events();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    for (const auto& s : dialogs.shown) {
-        EXPECT_EQ(s.text, "确定退出程序吗？");
-        EXPECT_EQ(s.title, "确定退出吗？");
-        EXPECT_EQ(s.style, 1);
-    }
-    EXPECT_TRUE(rt_is_loaded(wheel::MainWindow));
-}
+TEST_F(WheelCommands, ExitAndCloseBoxAskFirstAndCancelGoesOn) { expect_exit_asks_first(); }
 
 using WheelCommandsDeathTest = WheelCommands;
 
