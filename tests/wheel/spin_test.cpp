@@ -26,6 +26,17 @@ public:
         put_pictures();
         start_without_effects();
     }
+    // Between the cases of a table: the program ended and its tally gone,
+    // the engine as a new run finds it.
+    void end_case()
+    {
+        rt_destroy_window(wheel::MainWindow);
+        rt_do_events();
+        std::filesystem::remove(dir.file("jieguo.a"));
+        wheel::prize_slots.clear();
+        wheel::draw_running = 0;
+        wheel::highlight_pos = 0;
+    }
     void expect_idle()
     {
         EXPECT_EQ(wheel::draw_running, 0);
@@ -288,12 +299,7 @@ TEST_F(WheelSpin, SpinThatEndsByItself)
             EXPECT_EQ(total_wins(), 0);
             EXPECT_EQ(wheel::highlight_pos, 0);
         }
-        rt_destroy_window(wheel::MainWindow);
-        rt_do_events();
-        std::filesystem::remove(dir.file("jieguo.a"));
-        wheel::prize_slots.clear();
-        wheel::draw_running = 0;
-        wheel::highlight_pos = 0;
+        end_case();
     }
 }
 
@@ -326,12 +332,7 @@ TEST_F(WheelSpin, ForcedResult)
         stop_and_settle();
         EXPECT_EQ(wheel::highlight_pos, c.forced);
         EXPECT_FALSE(shown("透明标签_zd"));
-        rt_destroy_window(wheel::MainWindow);
-        rt_do_events();
-        std::filesystem::remove(dir.file("jieguo.a"));
-        wheel::prize_slots.clear();
-        wheel::draw_running = 0;
-        wheel::highlight_pos = 0;
+        end_case();
     }
 }
 

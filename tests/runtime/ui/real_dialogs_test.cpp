@@ -38,6 +38,21 @@ void when_dialog_up(std::function<void(QWidget*)> act, int tries = 200)
     });
 }
 
+// The same for an input box: `act` gets its text entry. A dialog without
+// one fails the test and is closed.
+void when_entry_up(std::function<void(QWidget*, QLineEdit*)> act)
+{
+    when_dialog_up([act = std::move(act)](QWidget* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>();
+        if (!edit) {
+            ADD_FAILURE() << "no entry";
+            dlg->close();
+            return;
+        }
+        act(dlg, edit);
+    });
+}
+
 QPushButton* button_with_text(QWidget* dlg, const QString& text)
 {
     for (auto* b : dlg->findChildren<QPushButton*>())
@@ -100,13 +115,7 @@ TEST_F(RealDialogs, InputBoxStartsWithTheWholeInitialTextSelected)
 {
     QString selected;
     QLineEdit::EchoMode echo = QLineEdit::Normal;
-    when_dialog_up([&](QWidget* dlg) {
-        auto* edit = dlg->findChild<QLineEdit*>();
-        if (!edit) {
-            ADD_FAILURE() << "no entry";
-            dlg->close();
-            return;
-        }
+    when_entry_up([&](QWidget*, QLineEdit* edit) {
         selected = edit->selectedText();
         echo = edit->echoMode();
         // Typing replaces the selection, as it does for a person.
@@ -123,13 +132,7 @@ TEST_F(RealDialogs, InputBoxStartsWithTheWholeInitialTextSelected)
 TEST_F(RealDialogs, MaskedInputBoxCancelledKeepsTheVariable)
 {
     QLineEdit::EchoMode echo = QLineEdit::Normal;
-    when_dialog_up([&](QWidget* dlg) {
-        auto* edit = dlg->findChild<QLineEdit*>();
-        if (!edit) {
-            ADD_FAILURE() << "no entry";
-            dlg->close();
-            return;
-        }
+    when_entry_up([&](QWidget* dlg, QLineEdit* edit) {
         echo = edit->echoMode();
         QTest::keyClicks(edit, "secret");
         QTest::keyClick(dlg, Qt::Key_Escape);
@@ -166,13 +169,7 @@ TEST_F(RealDialogs, MaskedEntriesShowAsterisks)
     rt_do_events();
 
     QString shown;
-    when_dialog_up([&](QWidget* dlg) {
-        auto* edit = dlg->findChild<QLineEdit*>();
-        if (!edit) {
-            ADD_FAILURE() << "no entry";
-            dlg->close();
-            return;
-        }
+    when_entry_up([&](QWidget*, QLineEdit* edit) {
         QTest::keyClicks(edit, "pw7");
         shown = edit->displayText();
         QTest::keyClick(edit, Qt::Key_Return);
