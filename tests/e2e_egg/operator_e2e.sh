@@ -67,15 +67,7 @@ done
 click_in "$settings" 504 239
 sleep 0.5
 shot 04-prize-settings
-click_in "$settings" 394 385                # 确定
-answer '^信息：$' 05-saved
-wait_gone '^设置$' 10
-wait_gone '^密码设置' 10
-
-grade_keys=(none 一 二 三 四 五 六 七 八)
-for n in 1 2 3 4 5 6 7 8; do
-  [ "$(setting "${grade_keys[$n]}")" = "${values[$n]}" ] || fail "value $n stored as '$(setting "${grade_keys[$n]}")'"
-done
+save_prize_settings "$settings" 394 385 05-saved
 [ "$(setting 金蛋个数)" = "9" ] || fail "egg count stored as '$(setting 金蛋个数)'"
 [ "$(setting 禁用特效)" = "真" ] || fail "fireworks switch stored as '$(setting 禁用特效)'"
 [ -z "$(setting password)" ] || fail "logging in stored a password"
@@ -151,31 +143,29 @@ sleep 1
 shot 12-stage-after-layout
 
 # --- Windowed mode fits the screen, frame included ------------------------
+# Waits until the stage's frame is at x,y,w,h.
+frame_becomes() {
+  local start=$SECONDS
+  while :; do
+    sleep 0.5
+    frame_at "$main"
+    [ "$FX,$FY,$FW,$FH" = "$1" ] && break
+    [ "$(waited $start)" -gt 10 ] && fail "the stage has its frame at $FX,$FY, ${FW}x${FH}, not at $1"
+  done
+}
 xdotool mousemove 960 40 click 3
 sleep 0.8
 for ((i = 0; i < 8; i++)); do xdotool key Down; done
 xdotool key Right Down Return               # 界面大小 > 窗口
 main=$(xdotool search --name '砸金蛋抽奖软件' | head -n1)
-start=$SECONDS
-while :; do
-  sleep 0.5
-  frame_at "$main"
-  [ "$FX,$FY,$FW,$FH" = "0,0,1900,1060" ] && break
-  [ "$(waited $start)" -gt 10 ] && fail "the windowed stage has its frame at $FX,$FY, ${FW}x${FH}, not 0,0, 1900x1060"
-done
+frame_becomes 0,0,1900,1060
 [ "$(setting 界面大小)" = "窗口" ] || fail "windowed mode stored as '$(setting 界面大小)'"
 shot 13-windowed
 xdotool mousemove 960 60 click 3
 sleep 0.8
 for ((i = 0; i < 8; i++)); do xdotool key Down; done
 xdotool key Right Return                    # 界面大小 > 全屏
-start=$SECONDS
-while :; do
-  sleep 0.5
-  frame_at "$main"
-  [ "$FX,$FY,$FW,$FH" = "0,0,1920,1080" ] && break
-  [ "$(waited $start)" -gt 10 ] && fail "full screen came back as ${FW}x${FH} at $FX,$FY"
-done
+frame_becomes 0,0,1920,1080
 
 # --- Leave through the menu ------------------------------------------------
 menu_item 10

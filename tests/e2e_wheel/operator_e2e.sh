@@ -77,14 +77,7 @@ for n in 1 2 3 4 5 6 7 8; do
   xdotool key ctrl+a
   xdotool type --delay 30 "${values[$n]}"
 done
-click_in "$settings" 279 386                # 确定
-answer '^信息：$' 07-saved
-wait_gone '^设置$' 10
-wait_gone '^密码设置' 10
-grade_keys=(none 一 二 三 四 五 六 七 八)
-for n in 1 2 3 4 5 6 7 8; do
-  [ "$(setting "${grade_keys[$n]}")" = "${values[$n]}" ] || fail "value $n stored as '$(setting "${grade_keys[$n]}")'"
-done
+save_prize_settings "$settings" 279 386 07-saved
 
 # --- The ring's pictures through the real file dialog --------------------
 # Ring slot k on the unzoomed wheel, whose frame stands at (710, 160).

@@ -283,6 +283,21 @@ pick_file() {
   done
 }
 
+# save_prize_settings <settings window> <x> <y> <shot name>: 确定 at x, y
+# in the prize settings window; the message answered after a look; the
+# window and the password window behind it closed; grades 1..8 stored as
+# typed, as the array values holds them (from index 1).
+save_prize_settings() {
+  click_in "$1" "$2" "$3"
+  answer '^信息：$' "$4"
+  wait_gone '^设置$' 10
+  wait_gone '^密码设置' 10
+  local keys=(none 一 二 三 四 五 六 七 八) n
+  for n in 1 2 3 4 5 6 7 8; do
+    [ "$(setting "${keys[$n]}")" = "${values[$n]}" ] || fail "value $n stored as '$(setting "${keys[$n]}")'"
+  done
+}
+
 # clear_results <results window> <shot name>: 清空中奖, confirmed, leaves
 # every tally at 0; then the results window is closed.
 clear_results() {
