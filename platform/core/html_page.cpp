@@ -19,6 +19,26 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
+// Calls take(token) for each blank-separated word of v; stops early, with
+// false, where take refuses one.
+template <class Take> bool each_word(std::string_view v, Take take)
+{
+    size_t i = 0;
+    while (i < v.size()) {
+        while (i < v.size() && is_space(v[i]))
+            ++i;
+        size_t j = i;
+        while (j < v.size() && !is_space(v[j]))
+            ++j;
+        if (j == i)
+            break;
+        if (!take(v.substr(i, j - i)))
+            return false;
+        i = j;
+    }
+    return true;
+}
+
 // A value as a declaration would end it: blanks and one ';' go.
 std::string_view value_of(std::string_view s)
 {
@@ -147,16 +167,7 @@ std::optional<Border> read_border(std::string_view v)
 {
     Border b{3, BorderStyle::None, 0x000000};
     bool any = false;
-    size_t i = 0;
-    while (i < v.size()) {
-        while (i < v.size() && is_space(v[i]))
-            ++i;
-        size_t j = i;
-        while (j < v.size() && !is_space(v[j]))
-            ++j;
-        if (j == i)
-            break;
-        const std::string_view token = v.substr(i, j - i);
+    const bool read = each_word(v, [&](std::string_view token) {
         const std::string t = ascii_lowered(token);
         if (auto px = read_css_pixels(token); px && *px >= 0)
             b.width = *px;
@@ -171,11 +182,11 @@ std::optional<Border> read_border(std::string_view v)
         else if (auto color = read_css_color(token))
             b.color = *color;
         else
-            return std::nullopt;
+            return false;
         any = true;
-        i = j;
-    }
-    if (!any)
+        return true;
+    });
+    if (!read || !any)
         return std::nullopt;
     return b;
 }
@@ -369,22 +380,14 @@ bool BodyStyle::set(std::string_view member, std::string_view value)
         border = *b;
     } else if (key == "margin") {
         std::vector<int> values;
-        size_t i = 0;
-        while (i < v.size()) {
-            while (i < v.size() && is_space(v[i]))
-                ++i;
-            size_t j = i;
-            while (j < v.size() && !is_space(v[j]))
-                ++j;
-            if (j == i)
-                break;
-            const std::optional<int> px = read_css_pixels(v.substr(i, j - i));
+        const bool read = each_word(v, [&](std::string_view token) {
+            const std::optional<int> px = read_css_pixels(token);
             if (!px || *px < 0 || values.size() == 4)
                 return false;
             values.push_back(*px);
-            i = j;
-        }
-        if (values.empty())
+            return true;
+        });
+        if (!read || values.empty())
             return false;
         // top, right, bottom, left, the missing ones copied as CSS does
         margin_top = values[0];
