@@ -65,7 +65,5 @@ void confirm_exit();
 bool confirm_close();
 
 // Paths in the program folder, built the way the handlers write them.
-std::string settings_path(); // run dir + "/config.a"
-std::string results_path();  // run dir + "/jieguo.a"
 
 } // namespace egg

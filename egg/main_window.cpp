@@ -48,14 +48,6 @@ UnitDef title_label(std::string name, int top, int height, std::string caption, 
 UnitRef main_unit(const std::string& name) { return rt_unit(MainWindow, name); }
 UnitRef egg_button(int k) { return main_unit("图形按钮" + std::to_string(k)); }
 
-// A stored number as the layout uses it: read as text, truncated to 32 bits.
-int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
-
-std::string setting(const char* key, const char* section = "zbt")
-{
-    return rt_read_config(settings_path(), section, key);
-}
-
 } // namespace
 
 WindowDef main_window_definition()
@@ -185,20 +177,20 @@ void on_main_window_created()
     };
     for (const Place& p : {Place{"主标题左边", main_title, P_LEFT}, Place{"主标题顶边", main_title, P_TOP},
                            Place{"副标题左边", subtitle, P_LEFT}, Place{"副标题顶边", subtitle, P_TOP}}) {
-        const std::string v = setting(p.key);
+        const std::string v = stored_setting(p.key);
         if (!v.empty())
             rt_set(p.unit, p.property, stored_int(v));
     }
 
-    if (const std::string t = setting("主标题"); !t.empty())
+    if (const std::string t = stored_setting("主标题"); !t.empty())
         rt_set(main_title, P_TEXT, t);
-    if (const std::string t = setting("副标题"); !t.empty())
+    if (const std::string t = stored_setting("副标题"); !t.empty())
         rt_set(subtitle, P_TEXT, t);
 
     restore_title_font(MainWindow, kMainTitle);
     restore_title_font(MainWindow, kSubtitle);
 
-    if (setting("界面大小") == "窗口")
+    if (stored_setting("界面大小") == "窗口")
         set_windowed();
     else
         set_full_screen();
@@ -213,7 +205,7 @@ void set_windowed() { ::set_windowed(MainWindow); }
 
 void show_egg_count()
 {
-    const std::string text = setting("金蛋个数");
+    const std::string text = stored_setting("金蛋个数");
     if (text.empty())
         return;
     const int32_t n = stored_int(text);
@@ -227,13 +219,13 @@ void apply_egg_positions()
 {
     for (int k = 1; k <= 9; ++k) {
         const std::string d = "d" + std::to_string(k);
-        const std::string left = rt_read_config(settings_path(), "zbt", d + "左边");
+        const std::string left = rt_read_config(settings_file(), "zbt", d + "左边");
         if (left.empty())
             continue;
         // The top key is taken as it stands: an empty one puts the egg at 0.
         const UnitRef egg = egg_button(k);
         rt_set(egg, P_LEFT, stored_int(left));
-        rt_set(egg, P_TOP, stored_int(rt_read_config(settings_path(), "zbt", d + "顶边")));
+        rt_set(egg, P_TOP, stored_int(rt_read_config(settings_file(), "zbt", d + "顶边")));
     }
 }
 

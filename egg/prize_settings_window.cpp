@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "common/ui/main_commands.h"
 #include "common/ui/prize_settings.h"
 #include "egg/egg.h"
 #include "runtime/convert.h"
@@ -30,10 +31,10 @@ constexpr double kCountTolerance = 0.0000001;
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
 
-std::string setting(const char* key) { return rt_read_config(settings_path(), "zbt", key); }
+std::string setting(const char* key) { return rt_read_config(settings_file(), "zbt", key); }
 bool write_setting(const char* key, const std::string& value)
 {
-    return rt_write_config(settings_path(), "zbt", key, value);
+    return rt_write_config(settings_file(), "zbt", key, value);
 }
 
 std::string prize_picture_path(int k) { return rt_get_run_dir() + "\\奖品图片\\" + std::to_string(k) + ".jpg"; }

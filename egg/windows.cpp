@@ -16,7 +16,5 @@ void define_windows()
     rt_define_window(egg_layout_window_definition());
 }
 
-std::string settings_path() { return rt_get_run_dir() + "/config.a"; }
-std::string results_path() { return rt_get_run_dir() + "/jieguo.a"; }
 
 } // namespace egg

@@ -26,7 +26,7 @@ void tick_music(bool on)
 {
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, on);
     rt_set(main_unit("禁用背景音乐"), P_MENU_CHECKED, !on);
-    rt_write_config(settings_path(), "zbt", "背景音乐", on ? "真" : "假");
+    rt_write_config(settings_file(), "zbt", "背景音乐", on ? "真" : "假");
 }
 
 } // namespace

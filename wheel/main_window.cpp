@@ -89,14 +89,6 @@ UnitDef panel_field(std::string name, UnitType type, int left, int top, int widt
     return child(make_unit(std::move(name), type, left, top, width, height, std::move(caption)), "分组框1");
 }
 
-// A stored number as the layout uses it: read as text, truncated.
-int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
-
-std::string setting(const char* key, const char* section = "zbt")
-{
-    return rt_read_config(settings_path(), section, key);
-}
-
 } // namespace
 
 WindowDef main_window_definition()
@@ -285,35 +277,35 @@ void on_main_window_created()
           StoredPlace{"主标题左边", main_title, P_LEFT}, StoredPlace{"主标题顶边", main_title, P_TOP},
           StoredPlace{"副标题左边", subtitle, P_LEFT}, StoredPlace{"副标题顶边", subtitle, P_TOP},
           StoredPlace{"中奖图片左边", result, P_LEFT}, StoredPlace{"中奖图片顶边", result, P_TOP}}) {
-        if (const std::string v = setting(p.key); !v.empty())
+        if (const std::string v = stored_setting(p.key); !v.empty())
             rt_set(p.unit, p.property, stored_int(v));
     }
 
-    rt_set(main_unit("选择框_禁用特效"), P_CHECKED, setting("禁用特效") == "真");
+    rt_set(main_unit("选择框_禁用特效"), P_CHECKED, stored_setting("禁用特效") == "真");
 
-    if (const std::string v = setting("奖品图片宽"); !v.empty())
+    if (const std::string v = stored_setting("奖品图片宽"); !v.empty())
         rt_set(result, P_WIDTH, stored_int(v));
     rt_set(main_unit("编辑框_奖品图片宽"), P_TEXT, rt_to_text(rt_get_int(result, P_WIDTH)));
-    if (const std::string v = setting("奖品图片高"); !v.empty())
+    if (const std::string v = stored_setting("奖品图片高"); !v.empty())
         rt_set(result, P_HEIGHT, stored_int(v));
     rt_set(main_unit("编辑框_奖品图片高"), P_TEXT, rt_to_text(rt_get_int(result, P_HEIGHT)));
 
-    if (setting("界面大小") == "窗口")
+    if (stored_setting("界面大小") == "窗口")
         set_windowed();
     else
         set_full_screen();
 
-    const bool music_off = setting("背景音乐") == "假";
+    const bool music_off = stored_setting("背景音乐") == "假";
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, !music_off);
     rt_set(main_unit("禁用背景音乐"), P_MENU_CHECKED, music_off);
 
-    const std::string auto_stop = setting("自动停止");
+    const std::string auto_stop = stored_setting("自动停止");
     rt_set(main_unit("编辑框_自动停止"), P_TEXT, auto_stop.empty() || auto_stop == "0" ? std::string("0") : auto_stop);
 
-    if (const std::string v = setting("滚动速度"); !v.empty())
+    if (const std::string v = stored_setting("滚动速度"); !v.empty())
         rt_set(main_unit("编辑框_滚动速度"), P_TEXT, v);
 
-    const std::string style = setting("样式");
+    const std::string style = stored_setting("样式");
     int face = 0;
     for (int k = 1; k <= 4 && face == 0; ++k)
         if (style == "zp" + std::to_string(k))
@@ -331,14 +323,14 @@ void on_main_window_created()
         rt_set(prize_slots[static_cast<size_t>(k - 1)], P_PICTURE,
                rt_read_file(run_dir + "\\奖品图片\\" + std::to_string(k) + ".jpg"));
 
-    if (const std::string t = setting("主标题"); !t.empty())
+    if (const std::string t = stored_setting("主标题"); !t.empty())
         rt_set(main_title, P_TEXT, t);
-    if (const std::string t = setting("副标题"); !t.empty())
+    if (const std::string t = stored_setting("副标题"); !t.empty())
         rt_set(subtitle, P_TEXT, t);
 
     load_prize_counts();
 
-    if (const std::string v = setting("计次"); !v.empty()) {
+    if (const std::string v = stored_setting("计次"); !v.empty()) {
         rt_set(main_unit("编辑框_转盘大小"), P_TEXT, v);
         const int32_t steps = zoom_steps_allowed(stored_int(v));
         for (int32_t i = 0; i < steps; ++i)

@@ -100,8 +100,6 @@ extern const std::string kEmptyPoolText;
 inline constexpr const char* kMessageTitle = "转盘抽奖信息提示";
 
 // Paths in the program folder, built the way the handlers write them.
-std::string settings_path(); // run dir + "/config.a"
-std::string results_path();  // run dir + "/jieguo.a"
 
 // A unit of the main window by its designed name.
 UnitRef main_unit(std::string_view name);

@@ -15,8 +15,6 @@ void define_windows()
     rt_define_window(results_window_definition());
 }
 
-std::string settings_path() { return rt_get_run_dir() + "/config.a"; }
-std::string results_path() { return rt_get_run_dir() + "/jieguo.a"; }
 
 UnitRef main_unit(std::string_view name) { return rt_unit(MainWindow, name); }
 

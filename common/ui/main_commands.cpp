@@ -17,11 +17,16 @@ constexpr int32_t kHitCaption = 2;
 
 std::string background_path() { return rt_get_run_dir() + "\\底图.jpg"; }
 
-int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
-
 bool ask_exit() { return rt_message_box("确定退出程序吗？", 1, std::string("确定退出吗？")) == 0; }
 
 } // namespace
+
+std::string stored_setting(const char* key, const char* section)
+{
+    return rt_read_config(settings_file(), section, key);
+}
+
+int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
 
 std::string settings_file() { return rt_get_run_dir() + "/config.a"; }
 std::string results_file() { return rt_get_run_dir() + "/jieguo.a"; }

@@ -28,6 +28,11 @@ extern const TitleTwin kSubtitle;
 std::string settings_file(); // run dir + "/config.a"
 std::string results_file();  // run dir + "/jieguo.a"
 
+// A key of the settings file, section zbt unless named.
+std::string stored_setting(const char* key, const char* section = "zbt");
+// A stored number as the layout uses it: read as text, truncated to 32 bits.
+int32_t stored_int(const std::string& text);
+
 // Pops up the given hidden menu of the window at the mouse pointer.
 void show_popup_menu(int window, const char* menu);
 

@@ -17,7 +17,6 @@ const char* const kDrawModeExplanation =
 
 namespace {
 
-std::string setting(const char* key) { return rt_read_config(settings_file(), "zbt", key); }
 UnitRef value_field(int window, int k) { return rt_unit(window, "编辑框" + std::to_string(k)); }
 
 void tick_mode(int window, bool by_probability)
@@ -30,15 +29,15 @@ void tick_mode(int window, bool by_probability)
 
 void show_stored_prize_values(int settings_window)
 {
-    if (setting(kGradeKeys[0]).empty())
+    if (stored_setting(kGradeKeys[0]).empty())
         return;
     for (int k = 1; k <= 8; ++k)
-        rt_set(value_field(settings_window, k), P_TEXT, setting(kGradeKeys[static_cast<size_t>(k - 1)]));
+        rt_set(value_field(settings_window, k), P_TEXT, stored_setting(kGradeKeys[static_cast<size_t>(k - 1)]));
 }
 
 void show_draw_mode(int settings_window)
 {
-    const bool by_probability = setting("lx") == "真";
+    const bool by_probability = stored_setting("lx") == "真";
     rt_set(rt_unit(settings_window, "单选框2"), P_CHECKED, by_probability);
     rt_set(rt_unit(settings_window, "单选框1"), P_CHECKED, !by_probability);
 }
@@ -73,11 +72,11 @@ void set_prize_counts(const PrizeValueTexts& typed)
 
 void load_prize_counts()
 {
-    if (setting(kGradeKeys[0]).empty()) {
+    if (stored_setting(kGradeKeys[0]).empty()) {
         for (size_t n = 0; n < kDefaultPrizeCounts.size(); ++n)
             prize_counts[n + 1] = kDefaultPrizeCounts[n];
         return;
     }
     for (size_t n = 0; n < kGradeKeys.size(); ++n)
-        prize_counts[n + 1] = rt_to_int(rt_to_number(setting(kGradeKeys[n])));
+        prize_counts[n + 1] = rt_to_int(rt_to_number(stored_setting(kGradeKeys[n])));
 }
