@@ -350,7 +350,10 @@ protected:
                     return static_cast<int>(i + 1);
             return 0;
         });
+        // As an unprivileged owner the test itself could not read them back.
         ::chmod(dir.file("sub").c_str(), 0755);
+        ::chmod(dir.file("sub/jieguo.a").c_str(), 0644);
+        ::chmod(dir.file("sub/config.a").c_str(), 0644);
         if (rc == kCannotDropPrivilege)
             ADD_FAILURE() << "could not run without the privilege to override permissions";
         return rc;
@@ -363,7 +366,7 @@ protected:
 // written, or a new one, still fails.
 TEST_F(IniConfigReadOnly, ExistingWritableFileIsWrittenInPlace)
 {
-    modes(0555, 0666, 0644);
+    modes(0555, 0666, 0444);
     EXPECT_EQ(steps({
                   [&] { return rt_write_config(sub("jieguo.a"), "zjjg", "j1", "2"); },
                   [&] { return rt_write_config(sub("jieguo.a"), "zjjg", "j2", std::string(6000, 'x')); },
