@@ -46,7 +46,6 @@ Matrix operator*(const Matrix& outer, const Matrix& inner);
 struct ColorTransform {
     int32_t mr = 256, mg = 256, mb = 256, ma = 256;
     int32_t ar = 0, ag = 0, ab = 0, aa = 0;
-    bool identity() const { return *this == ColorTransform{}; }
     Rgba apply(Rgba c) const;
     friend bool operator==(const ColorTransform&, const ColorTransform&) = default;
 };
@@ -116,8 +115,6 @@ struct DisplayOp {
     Matrix matrix;
     bool has_color = false;
     ColorTransform color;
-    bool has_ratio = false;
-    uint16_t ratio = 0;
     uint16_t clip_depth = 0;    // > 0: a mask layer
 };
 
@@ -147,7 +144,6 @@ struct DisplayItem {
     uint16_t character = 0;
     Matrix matrix;
     ColorTransform color;
-    uint16_t ratio = 0;
     uint16_t clip_depth = 0;
     uint32_t serial = 0; // changes whenever a new instance takes the depth
 };

@@ -1,5 +1,7 @@
 #include "platform/automation.h"
 
+#include "platform/ascii.h"
+
 #include <cmath>
 #include <limits>
 
@@ -10,21 +12,7 @@ bool Automation::get(std::string_view, AutoValue&) { return false; }
 bool Automation::put(std::string_view, const AutoValue&) { return false; }
 bool Automation::invoke(std::string_view, std::vector<AutoValue>&, AutoValue&) { return false; }
 
-bool same_name(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+bool same_name(std::string_view a, std::string_view b) { return ascii_same(a, b); }
 
 bool value_text(const AutoValue& v, std::string& out)
 {

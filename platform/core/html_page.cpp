@@ -48,16 +48,6 @@ std::string_view value_of(std::string_view s)
     return trimmed(s);
 }
 
-bool starts_with_nocase(std::string_view s, size_t at, std::string_view prefix)
-{
-    if (s.size() - at < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (ascii_lower(s[at + i]) != ascii_lower(prefix[i]))
-            return false;
-    return true;
-}
-
 // Only references that stand for ASCII are decoded: page bytes are GBK, and
 // the values that matter (file names, numbers, colours) are ASCII.
 std::string decode_references(std::string_view v)
@@ -273,7 +263,7 @@ std::vector<HtmlTag> read_html_tags(std::string_view page)
         if (tag.name == "script" || tag.name == "style") {
             const std::string close = "</" + tag.name;
             size_t k = i;
-            while (k < n && !starts_with_nocase(page, k, close))
+            while (k < n && !ascii_starts_with(page.substr(k), close))
                 ++k;
             i = k;
         }

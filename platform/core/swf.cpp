@@ -84,8 +84,6 @@ void apply_frame(DisplayList& list, const Frame& frame, uint32_t& next_serial) {
             item.matrix = op.matrix;
         if (op.has_color)
             item.color = op.color;
-        if (op.has_ratio)
-            item.ratio = op.ratio;
         if (op.clip_depth)
             item.clip_depth = op.clip_depth;
     }
@@ -321,10 +319,8 @@ private:
                 op.has_color = true;
                 op.color = detail::read_color_transform(in, true);
             }
-            if (flags & 0x10) {
-                op.has_ratio = true;
-                op.ratio = in.u16();
-            }
+            if (flags & 0x10)
+                in.u16(); // a morph ratio: no morph shapes are drawn
             if (flags & 0x20)
                 in.str(); // instance name
             if (flags & 0x40)

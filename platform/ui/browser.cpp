@@ -2,6 +2,8 @@
 // its movie, and the automation objects of the control and its document.
 #include "platform/ui/browser.h"
 
+#include "platform/ascii.h"
+
 #include "platform/atl.h"
 #include "platform/mshtml.h"
 #include "platform/oleacc.h"
@@ -39,17 +41,12 @@ std::vector<uint8_t> read_bounded(const QString& path, qint64 limit)
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-bool starts_with_nocase(const std::string& s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() && same_name(std::string_view(s).substr(0, prefix.size()), prefix);
-}
-
 // A local file behind an address: a path (either separator) or a file: URL.
 // Nothing for other schemes.
 std::optional<QString> local_path(const std::string& address)
 {
     std::string a = address;
-    if (starts_with_nocase(a, "file:")) {
+    if (ascii_starts_with(a, "file:")) {
         a.erase(0, 5);
         while (a.size() >= 2 && (a[0] == '/' || a[0] == '\\') && (a[1] == '/' || a[1] == '\\'))
             a.erase(0, 1);
@@ -265,7 +262,12 @@ protected:
     }
 };
 
-uint32_t html_getobject_message() { return RegisterWindowMessageA("WM_HTML_GETOBJECT"); }
+// Asked on every message the view gets, mouse moves included.
+uint32_t html_getobject_message()
+{
+    static const uint32_t message = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+    return message;
+}
 
 LRESULT server_procedure(int64_t window, uint32_t message, WPARAM wparam, LPARAM lparam)
 {
@@ -433,13 +435,20 @@ void ServerView::tick()
     render_frame(false);
 }
 
+// The body's border as drawn: never more than half the view.
+int ServerView::border_width() const
+{
+    const Border& border = document_->page.body.border;
+    return border.shown() ? std::clamp(border.width, 0, std::min(width(), height()) / 2) : 0;
+}
+
 void ServerView::relayout()
 {
     if (laying_out_)
         return;
     laying_out_ = true;
     const BodyStyle& body = document_->page.body;
-    const int border = body.border.shown() ? std::clamp(body.border.width, 0, std::min(width(), height()) / 2) : 0;
+    const int border = border_width();
     const QRect avail = rect().adjusted(border, border, -border, -border);
 
     QSize movie;
@@ -518,7 +527,7 @@ void ServerView::render_frame(bool whole)
         whole = true;
     }
     const BodyStyle& body = document_->page.body;
-    const int border = body.border.shown() ? std::clamp(body.border.width, 0, std::min(width(), height()) / 2) : 0;
+    const int border = border_width();
     const bool movie_only = border == 0 && !hbar_->isVisibleTo(this) && !vbar_->isVisibleTo(this);
     if (!movie_only || !drawn_known_)
         whole = true;

@@ -55,7 +55,6 @@ public:
     // What the view shows now (for the colour key and for tests).
     const QImage& frame() const { return frame_; }
     QRect movie_rect() const { return movie_rect_; }
-    QRect viewport() const { return viewport_; }
     bool has_movie() const { return player_ != nullptr; }
     QScrollBar* horizontal_bar() const { return hbar_; }
     QScrollBar* vertical_bar() const { return vbar_; }
@@ -72,6 +71,7 @@ private:
     // All of it, or (on a movie's tick, when nothing but the movie shows)
     // only what the movie drew last time and draws now.
     void render_frame(bool whole = true);
+    int border_width() const;
     void draw_border(QPainter& p, const Border& border, int width) const;
 
     std::shared_ptr<DocumentState> document_;

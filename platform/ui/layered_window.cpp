@@ -4,8 +4,8 @@
 
 #include <QEvent>
 #include <QPointer>
-#include <QVariant>
 
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -36,8 +36,7 @@ public:
     void set_key(QRgb key)
     {
         key_ = key;
-        shown_ = QRegion();
-        have_shown_ = false;
+        shown_.reset();
         apply_grab();
     }
 
@@ -99,20 +98,16 @@ private:
     void apply(const QRegion& shown)
     {
         // The shape goes to the display server only when it changed.
-        if (have_shown_ && shown == shown_)
+        if (shown_ == shown)
             return;
         shown_ = shown;
-        have_shown_ = true;
-        // An empty region would remove the cut altogether; a pixel outside
-        // the window hides all of it instead.
-        window_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
+        set_shape(window_, shown);
     }
 
     QPointer<QWidget> window_;
     QPointer<QWidget> source_;
     QRgb key_;
-    QRegion shown_;
-    bool have_shown_ = false;
+    std::optional<QRegion> shown_; // what the display server has
     bool pending_ = false;
     bool applying_ = false;
 };

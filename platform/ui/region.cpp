@@ -1,5 +1,7 @@
 #include "platform/gdi32.h"
 
+#include "platform/ui/windows.h"
+
 #include <QRegion>
 #include <QVector>
 #include <QWidget>
@@ -27,11 +29,6 @@ QRegion* find(int64_t handle)
 {
     auto it = regions().find(handle);
     return it == regions().end() ? nullptr : &it->second;
-}
-
-QWidget* widget_of(int64_t window)
-{
-    return window == 0 ? nullptr : QWidget::find(static_cast<WId>(window));
 }
 
 int32_t type_of(const QRegion& r)
@@ -99,7 +96,7 @@ bool DeleteObject(int64_t object) { return regions().erase(object) > 0; }
 
 int32_t SetWindowRgn(int64_t window, int64_t region, bool redraw)
 {
-    QWidget* w = widget_of(window);
+    QWidget* w = platform::widget_of(window);
     if (!w)
         return 0;
     if (region == 0) {
@@ -108,9 +105,7 @@ int32_t SetWindowRgn(int64_t window, int64_t region, bool redraw)
         const QRegion* r = find(region);
         if (!r)
             return 0;
-        // An empty mask would mean no shape at all; a pixel outside the
-        // window hides all of it instead.
-        w->setMask(r->isEmpty() ? QRegion(-1, -1, 1, 1) : *r);
+        platform::set_shape(w, *r);
         regions().erase(region);
     }
     if (redraw)
@@ -120,7 +115,7 @@ int32_t SetWindowRgn(int64_t window, int64_t region, bool redraw)
 
 int32_t GetWindowRgn(int64_t window, int64_t region)
 {
-    QWidget* w = widget_of(window);
+    QWidget* w = platform::widget_of(window);
     QRegion* r = find(region);
     if (!w || !r || w->mask().isEmpty())
         return ERROR_REGION;
@@ -139,10 +134,6 @@ int32_t GetRgnBox(int64_t region, RECT* box)
     const QRegion* r = find(region);
     if (!r || !box)
         return ERROR_REGION;
-    const QRect b = r->boundingRect();
-    box->left = b.left();
-    box->top = b.top();
-    box->right = b.left() + b.width();
-    box->bottom = b.top() + b.height();
+    *box = platform::to_rect(r->boundingRect());
     return type_of(*r);
 }

@@ -183,6 +183,13 @@ QWidget* widget_of(int64_t handle)
     return QWidget::find(static_cast<WId>(handle));
 }
 
+RECT to_rect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+void set_shape(QWidget* window, const QRegion& shape)
+{
+    window->setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
+}
+
 QPoint client_origin(const QWidget* widget) { return widget ? widget->contentsRect().topLeft() : QPoint(); }
 
 // ---------------------------------------------------------------------------
@@ -199,8 +206,12 @@ void MessageWindow::send_mouse(QMouseEvent* e, uint32_t left, uint32_t right, ui
     default: break;
     }
     e->accept();
-    if (message == 0)
-        return;
+    if (message != 0)
+        send_at(e, message);
+}
+
+void MessageWindow::send_at(QMouseEvent* e, uint32_t message)
+{
     const QPoint p = e->position().toPoint() - client_origin(this);
     SendMessageA(handle_of(this), message, key_flags(e->buttons(), e->modifiers()), make_lparam(p.x(), p.y()));
 }
@@ -215,8 +226,7 @@ void MessageWindow::mouseDoubleClickEvent(QMouseEvent* e)
 void MessageWindow::mouseMoveEvent(QMouseEvent* e)
 {
     e->accept();
-    const QPoint p = e->position().toPoint() - client_origin(this);
-    SendMessageA(handle_of(this), WM_MOUSEMOVE, key_flags(e->buttons(), e->modifiers()), make_lparam(p.x(), p.y()));
+    send_at(e, WM_MOUSEMOVE);
 }
 
 void MessageWindow::wheelEvent(QWheelEvent* e)

@@ -34,6 +34,11 @@ bool register_window_class(const std::string& name, WNDPROC procedure, WidgetFac
 int64_t handle_of(const QWidget* widget);
 // One of our windows by handle, or null.
 QWidget* widget_of(int64_t handle);
+// The rectangle as the Win32 calls hand it out (right and bottom exclusive).
+RECT to_rect(const QRect& r);
+// Shapes the window; an empty shape hides all of it, where Qt's empty mask
+// would remove the cut altogether.
+void set_shape(QWidget* window, const QRegion& shape);
 // Where a window's client area starts, in the window's own coordinates.
 QPoint client_origin(const QWidget* widget);
 
@@ -54,6 +59,7 @@ protected:
 
 private:
     void send_mouse(QMouseEvent* e, uint32_t left, uint32_t right, uint32_t middle);
+    void send_at(QMouseEvent* e, uint32_t message);
 };
 
 } // namespace platform
