@@ -58,8 +58,7 @@ void draw_prize()
     const int32_t grade = prize_pool.at(drawn_index);
     const std::string run_dir = rt_get_run_dir();
 
-    rt_set(main_unit("画板相片"), P_PICTURE,
-           rt_read_file(run_dir + "\\奖品图片\\" + rt_to_text(grade) + ".jpg"));
+    rt_set(main_unit("画板相片"), P_PICTURE, rt_read_file(prize_picture_path(grade)));
 
     std::string grade_music;
     bool counted = true;

@@ -37,7 +37,6 @@ bool write_setting(const char* key, const std::string& value)
     return rt_write_config(settings_file(), "zbt", key, value);
 }
 
-std::string prize_picture_path(int k) { return rt_get_run_dir() + "\\奖品图片\\" + std::to_string(k) + ".jpg"; }
 std::string prize_sound_path(int k) { return rt_get_run_dir() + "\\wav\\" + std::to_string(k) + ".mp3"; }
 
 void on_prize_settings_created()

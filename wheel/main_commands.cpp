@@ -104,7 +104,7 @@ void choose_prize_picture(int grade)
     rt_set(dialog, P_DIALOG_FILTER, std::string("图形文件(*.jpg)|*.jpg"));
     if (!rt_dialog_open(dialog))
         return;
-    const std::string target = rt_get_run_dir() + "\\奖品图片\\" + std::to_string(grade) + ".jpg";
+    const std::string target = prize_picture_path(grade);
     rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
     rt_set(main_unit("图片框" + std::to_string(grade)), P_PICTURE, rt_read_file(target));
 }

@@ -320,8 +320,7 @@ void on_main_window_created()
     for (int k = 1; k <= 8; ++k)
         prize_slots.push_back(main_unit("图片框" + std::to_string(k)));
     for (int k = 1; k <= 8; ++k)
-        rt_set(prize_slots[static_cast<size_t>(k - 1)], P_PICTURE,
-               rt_read_file(run_dir + "\\奖品图片\\" + std::to_string(k) + ".jpg"));
+        rt_set(prize_slots[static_cast<size_t>(k - 1)], P_PICTURE, rt_read_file(prize_picture_path(k)));
 
     if (const std::string t = stored_setting("主标题"); !t.empty())
         rt_set(main_title, P_TEXT, t);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/draw.h"
+#include "common/paths.h"
 #include "common/tally.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
@@ -84,7 +85,7 @@ void back_to_idle()
 void end_without_prize(int32_t prev)
 {
     rt_set(slot(prev), P_BORDER_STYLE, kNoBorder);
-    rt_set(slot(prev), P_PICTURE, rt_read_file(rt_get_run_dir() + "\\奖品图片\\" + rt_to_text(prev) + ".jpg"));
+    rt_set(slot(prev), P_PICTURE, rt_read_file(prize_picture_path(prev)));
     highlight_pos = 0;
     saved_picture.clear();
     const UnitRef result = main_unit("图片框a_结果");
@@ -183,7 +184,7 @@ void on_spin_timer()
 
     const UnitRef left = slot(prev);
     rt_set(left, P_BORDER_STYLE, kNoBorder);
-    rt_set(left, P_PICTURE, rt_read_file(rt_get_run_dir() + "\\奖品图片\\" + rt_to_text(prev) + ".jpg"));
+    rt_set(left, P_PICTURE, rt_read_file(prize_picture_path(prev)));
 
     const UnitRef lit = slot(highlight_pos);
     rt_set(lit, P_BORDER_STYLE, kHighlight);

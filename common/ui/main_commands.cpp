@@ -28,9 +28,6 @@ std::string stored_setting(const char* key, const char* section)
 
 int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
 
-std::string settings_file() { return rt_get_run_dir() + "/config.a"; }
-std::string results_file() { return rt_get_run_dir() + "/jieguo.a"; }
-
 void show_popup_menu(int window, const char* menu) { rt_popup_menu(rt_window(window), rt_unit(window, menu)); }
 
 void edit_title(int main_window, const TitleTwin& title)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/paths.h"
 #include "runtime/types.h"
 
 // The main title and the subtitle have the same commands with their own
@@ -24,9 +25,6 @@ struct TitleTwin {
 
 extern const TitleTwin kMainTitle;
 extern const TitleTwin kSubtitle;
-
-std::string settings_file(); // run dir + "/config.a"
-std::string results_file();  // run dir + "/jieguo.a"
 
 // A key of the settings file, section zbt unless named.
 std::string stored_setting(const char* key, const char* section = "zbt");

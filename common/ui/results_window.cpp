@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common/ui/main_commands.h"
+#include "common/paths.h"
 #include "runtime/ini.h"
 
 namespace {

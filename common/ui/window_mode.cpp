@@ -1,6 +1,6 @@
 #include "common/ui/window_mode.h"
 
-#include "runtime/files.h"
+#include "common/paths.h"
 #include "runtime/ini.h"
 #include "runtime/ui.h"
 
@@ -23,7 +23,7 @@ void set_full_screen(int main_window)
     rt_set(window, P_WIDTH, rt_screen_width());
     rt_set(window, P_HEIGHT, rt_screen_height());
     tick_window_mode(main_window, true);
-    rt_write_config(rt_get_run_dir() + "/config.a", "zbt", "界面大小", "全屏");
+    rt_write_config(settings_file(), "zbt", "界面大小", "全屏");
 }
 
 void set_windowed(int main_window)
@@ -33,5 +33,5 @@ void set_windowed(int main_window)
     rt_set(window, P_WIDTH, rt_screen_width() - 20);
     rt_set(window, P_HEIGHT, rt_screen_height() - 20);
     tick_window_mode(main_window, false);
-    rt_write_config(rt_get_run_dir() + "/config.a", "zbt", "界面大小", "窗口");
+    rt_write_config(settings_file(), "zbt", "界面大小", "窗口");
 }
