@@ -11,7 +11,6 @@
 #include "media/egg_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -68,7 +67,7 @@ void draw_prize()
     }
 
     std::vector<std::string> playlist{run_dir + "\\wav\\zaxia.mp3 "};
-    if (rt_read_config(settings_file(), "zbt", "禁用背景音乐") != "真") {
+    if (stored_setting("禁用背景音乐") != "真") {
         if (rt_file_exists(grade_music))
             playlist.push_back(grade_music);
         else
@@ -86,7 +85,7 @@ void draw_prize()
     rt_set(main_unit("透明标签_主标题"), P_VISIBLE, false);
     rt_set(main_unit("透明标签_副标题"), P_VISIBLE, false);
 
-    if (rt_read_config(settings_file(), "zbt", "禁用特效") != "真") {
+    if (stored_setting("禁用特效") != "真") {
         rt_load_window(EffectWindow, rt_window(MainWindow), false);
         rt_set(rt_window(EffectWindow), P_VISIBLE, true);
         rt_delay(3000);

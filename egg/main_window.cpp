@@ -13,7 +13,6 @@
 #include "media/egg_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -219,13 +218,13 @@ void apply_egg_positions()
 {
     for (int k = 1; k <= 9; ++k) {
         const std::string d = "d" + std::to_string(k);
-        const std::string left = rt_read_config(settings_file(), "zbt", d + "左边");
+        const std::string left = stored_setting((d + "左边").c_str());
         if (left.empty())
             continue;
         // The top key is taken as it stands: an empty one puts the egg at 0.
         const UnitRef egg = egg_button(k);
         rt_set(egg, P_LEFT, stored_int(left));
-        rt_set(egg, P_TOP, stored_int(rt_read_config(settings_file(), "zbt", d + "顶边")));
+        rt_set(egg, P_TOP, stored_int(stored_setting((d + "顶边").c_str())));
     }
 }
 

@@ -9,7 +9,6 @@
 #include "egg/egg.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -31,11 +30,8 @@ constexpr double kCountTolerance = 0.0000001;
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
 
-std::string setting(const char* key) { return rt_read_config(settings_file(), "zbt", key); }
-bool write_setting(const char* key, const std::string& value)
-{
-    return rt_write_config(settings_file(), "zbt", key, value);
-}
+std::string setting(const char* key) { return stored_setting(key); }
+bool write_setting(const char* key, const std::string& value) { return store_setting(key, value); }
 
 std::string prize_sound_path(int k) { return rt_get_run_dir() + "\\wav\\" + std::to_string(k) + ".mp3"; }
 

@@ -6,7 +6,6 @@
 
 #include "common/ui/main_commands.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -26,7 +25,7 @@ void tick_music(bool on)
 {
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, on);
     rt_set(main_unit("禁用背景音乐"), P_MENU_CHECKED, !on);
-    rt_write_config(settings_file(), "zbt", "背景音乐", on ? "真" : "假");
+    store_setting("背景音乐", on ? "真" : "假");
 }
 
 } // namespace

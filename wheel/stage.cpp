@@ -10,7 +10,6 @@
 #include "platform/gdi32.h"
 #include "platform/user32.h"
 #include "runtime/convert.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -40,7 +39,7 @@ void scale_font(UnitRef label)
         rt_write_unit_property(label, P_LABEL_FONT, 5, scaled(*points));
 }
 
-void write_setting(const char* key, const std::string& value) { rt_write_config(settings_file(), "zbt", key, value); }
+void write_setting(const char* key, const std::string& value) { store_setting(key, value); }
 
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 

@@ -28,6 +28,8 @@ extern const TitleTwin kSubtitle;
 
 // A key of the settings file, section zbt unless named.
 std::string stored_setting(const char* key, const char* section = "zbt");
+// Writes a key of the settings file; false when the file could not be written.
+bool store_setting(const char* key, const std::string& value, const char* section = "zbt");
 // A stored number as the layout uses it: read as text, truncated to 32 bits.
 int32_t stored_int(const std::string& text);
 
