@@ -6,6 +6,7 @@
 
 #include "common/draw.h"
 #include "common/tally.h"
+#include "common/ui/effect_window.h"
 #include "common/ui/main_commands.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
@@ -18,6 +19,8 @@ namespace egg {
 int64_t drawn_index = 0;
 
 namespace {
+
+constexpr int32_t kEffectMs = 3000;
 
 UnitRef main_unit(const char* name) { return rt_unit(MainWindow, name); }
 
@@ -85,13 +88,8 @@ void draw_prize()
     rt_set(main_unit("透明标签_主标题"), P_VISIBLE, false);
     rt_set(main_unit("透明标签_副标题"), P_VISIBLE, false);
 
-    if (stored_setting("禁用特效") != "真") {
-        rt_load_window(EffectWindow, rt_window(MainWindow), false);
-        rt_set(rt_window(EffectWindow), P_VISIBLE, true);
-        rt_delay(3000);
-        if (rt_is_loaded(EffectWindow))
-            rt_destroy_window(EffectWindow);
-    }
+    if (stored_setting("禁用特效") != "真")
+        show_fireworks(EffectWindow, MainWindow, kEffectMs);
 
     // The audience has seen the prize; the operator must learn that the
     // tally (and in quantity mode the pool) does not know of it.

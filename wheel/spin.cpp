@@ -7,6 +7,7 @@
 #include "common/draw.h"
 #include "common/paths.h"
 #include "common/tally.h"
+#include "common/ui/effect_window.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
@@ -62,11 +63,7 @@ void request_stop()
     rt_set(main_unit("按钮1"), P_DISABLED, true);
     if (rt_get_bool(main_unit("选择框_禁用特效"), P_CHECKED))
         return;
-    rt_load_window(EffectWindow, rt_window(MainWindow), false);
-    rt_set(rt_window(EffectWindow), P_VISIBLE, true);
-    rt_delay(kEffectMs);
-    if (rt_is_loaded(EffectWindow))
-        rt_destroy_window(EffectWindow);
+    show_fireworks(EffectWindow, MainWindow, kEffectMs);
 }
 
 // The button, the step timer and the running flag back to idle.

@@ -37,3 +37,12 @@ void start_effect_animation(int window_id, const FireworksMovies& movies)
         overlay->show_movie(rt_get_window_handle(window), &movies[static_cast<size_t>(n - 4)], 0);
     overlay->release();
 }
+
+void show_fireworks(int window_id, int main_window, int32_t milliseconds)
+{
+    rt_load_window(window_id, rt_window(main_window), false);
+    rt_set(rt_window(window_id), P_VISIBLE, true);
+    rt_delay(milliseconds);
+    if (rt_is_loaded(window_id))
+        rt_destroy_window(window_id);
+}
