@@ -124,3 +124,9 @@ int32_t drawn_grade(int64_t index)
 {
     return prize_pool.at(index);
 }
+
+int64_t draw_ticket()
+{
+    seed_random();
+    return random_ticket(prize_pool.size());
+}

@@ -55,9 +55,8 @@ void draw_prize()
 
     // Everything taken from the pool is read here, before the first point
     // where events run: a nested draw rebuilds the pool under our feet.
-    seed_random();
-    drawn_index = random_ticket(prize_pool.size());
-    const int32_t grade = prize_pool.at(drawn_index);
+    drawn_index = draw_ticket();
+    const int32_t grade = drawn_grade(drawn_index);
     const std::string run_dir = rt_get_run_dir();
 
     rt_set(main_unit("画板相片"), P_PICTURE, rt_read_file(prize_picture_path(grade)));

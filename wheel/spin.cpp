@@ -161,8 +161,7 @@ void on_spin_timer()
             highlight_pos = prize_pool.at(1);
             rt_set(marker, P_VISIBLE, false);
         } else {
-            seed_random();
-            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
+            highlight_pos = drawn_grade(draw_ticket());
         }
     } else if (spin_countdown == 0) {
         // Nobody stopped the spin. The slot it reached is the result only
@@ -174,8 +173,7 @@ void on_spin_timer()
             return;
         }
         if (!has_tickets(highlight_pos)) {
-            seed_random();
-            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
+            highlight_pos = drawn_grade(draw_ticket());
         }
     }
 
