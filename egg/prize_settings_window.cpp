@@ -78,28 +78,19 @@ void save_prize_settings()
     rt_destroy_window(PrizeSettingsWindow);
 }
 
-// Chosen media are copied under fixed names beside the program, so the
-// settings never hold a path.
-bool choose_file(const char* filter, const std::string& target)
-{
-    const UnitRef dialog = settings_unit("通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string(filter));
-    if (!rt_dialog_open(dialog))
-        return false;
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
-    return true;
-}
-
 void choose_prize_picture(int k)
 {
     const std::string target = prize_picture_path(k);
-    if (!choose_file("图形文件(*.jpg)|*.jpg", target))
+    if (!choose_file(PrizeSettingsWindow, "图形文件(*.jpg)|*.jpg", target))
         return;
     // The box shows what now stands in the target, copied or not.
     rt_set(picture_box(k), P_PICTURE, rt_read_file(target));
 }
 
-void choose_prize_sound(int k) { choose_file("图形文件(*.mp3)|*.mp3", prize_sound_path(k)); }
+void choose_prize_sound(int k)
+{
+    choose_file(PrizeSettingsWindow, "图形文件(*.mp3)|*.mp3", prize_sound_path(k));
+}
 
 } // namespace
 

@@ -96,13 +96,20 @@ void drag_title(int main_window, const TitleTwin& title, int32_t key_state)
     drag_and_store(rt_unit(main_window, title.label), title.left_key, title.top_key);
 }
 
-bool choose_background(int main_window)
+bool choose_file(int window, const char* filter, const std::string& target)
 {
-    const UnitRef dialog = rt_unit(main_window, "通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string("图形文件(*.jpg)|*.jpg"));
+    const UnitRef dialog = rt_unit(window, "通用对话框1");
+    rt_set(dialog, P_DIALOG_FILTER, std::string(filter));
     if (!rt_dialog_open(dialog))
         return false;
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), background_path());
+    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
+    return true;
+}
+
+bool choose_background(int main_window)
+{
+    if (!choose_file(main_window, "图形文件(*.jpg)|*.jpg", background_path()))
+        return false;
     // The window shows the copy, which is also what the next start loads.
     rt_set(rt_window(main_window), P_WINDOW_PICTURE, rt_read_file(background_path()));
     return true;

@@ -46,6 +46,12 @@ void drag_title(int main_window, const TitleTwin& title, int32_t key_state);
 // and top under the two zbt keys.
 void drag_and_store(UnitRef unit, const char* left_key, const char* top_key);
 
+// The operator picks a file in the window's 通用对话框1, offered through
+// `filter`, and it is copied to `target`. Chosen media are copied under fixed
+// names beside the program, so the settings never hold a path. False when the
+// operator cancelled the dialog.
+bool choose_file(int window, const char* filter, const std::string& target);
+
 // False when the operator cancelled the file dialog.
 bool choose_background(int main_window);
 void clear_background(int main_window);
