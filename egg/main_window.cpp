@@ -12,7 +12,6 @@
 #include "egg/egg.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
-#include "runtime/files.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -140,10 +139,7 @@ WindowDef main_window_definition()
 void on_main_window_created()
 {
     const UnitRef window = rt_window(MainWindow);
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
+    cover_screen(MainWindow);
 
     for (const char* name : {"画板相片", "动画框1"}) {
         const UnitRef u = main_unit(name);
@@ -189,12 +185,9 @@ void on_main_window_created()
     restore_title_font(MainWindow, kMainTitle);
     restore_title_font(MainWindow, kSubtitle);
 
-    if (stored_setting("界面大小") == "窗口")
-        set_windowed();
-    else
-        set_full_screen();
+    restore_window_mode(MainWindow);
 
-    rt_set(window, P_WINDOW_PICTURE, rt_read_file(rt_get_run_dir() + "\\底图.jpg"));
+    show_background(MainWindow);
 
     apply_egg_positions();
 }

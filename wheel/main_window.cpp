@@ -251,10 +251,7 @@ void on_main_window_created()
     rt_create_directory(run_dir + "\\奖品图片");
     zoom_factor = 1.0f;
 
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
+    cover_screen(MainWindow);
 
     const UnitRef frame = main_unit("外形框1");
     rt_set(frame, P_LEFT, rt_to_int((rt_screen_width() - rt_get_int(frame, P_WIDTH)) / 2.0));
@@ -290,10 +287,7 @@ void on_main_window_created()
         rt_set(result, P_HEIGHT, stored_int(v));
     rt_set(main_unit("编辑框_奖品图片高"), P_TEXT, rt_to_text(rt_get_int(result, P_HEIGHT)));
 
-    if (stored_setting("界面大小") == "窗口")
-        set_windowed();
-    else
-        set_full_screen();
+    restore_window_mode(MainWindow);
 
     const bool music_off = stored_setting("背景音乐") == "假";
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, !music_off);
@@ -341,7 +335,7 @@ void on_main_window_created()
     restore_title_font(MainWindow, kMainTitle);
     restore_title_font(MainWindow, kSubtitle);
 
-    rt_set(window, P_WINDOW_PICTURE, rt_read_file(run_dir + "\\底图.jpg"));
+    show_background(MainWindow);
 
     make_round_region(rt_get_window_handle(frame), 1000);
 }

@@ -111,13 +111,18 @@ bool choose_background(int main_window)
     if (!choose_file(main_window, "图形文件(*.jpg)|*.jpg", background_path()))
         return false;
     // The window shows the copy, which is also what the next start loads.
-    rt_set(rt_window(main_window), P_WINDOW_PICTURE, rt_read_file(background_path()));
+    show_background(main_window);
     return true;
 }
 
 void clear_background(int main_window)
 {
     rt_delete_file(background_path());
+    show_background(main_window);
+}
+
+void show_background(int main_window)
+{
     rt_set(rt_window(main_window), P_WINDOW_PICTURE, rt_read_file(background_path()));
 }
 

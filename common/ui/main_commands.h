@@ -55,6 +55,9 @@ bool choose_file(int window, const char* filter, const std::string& target);
 // False when the operator cancelled the file dialog.
 bool choose_background(int main_window);
 void clear_background(int main_window);
+// The window shows the background picture beside the program (none when it
+// is missing): at start-up, and after it was chosen or cleared.
+void show_background(int main_window);
 
 // The question before the program ends; OK ends it with code 0.
 void confirm_exit();

@@ -34,3 +34,20 @@ void set_windowed(int main_window)
     tick_window_mode(main_window, false);
     store_setting("界面大小", "窗口");
 }
+
+void restore_window_mode(int main_window)
+{
+    if (stored_setting("界面大小") == "窗口")
+        set_windowed(main_window);
+    else
+        set_full_screen(main_window);
+}
+
+void cover_screen(int window_id)
+{
+    const UnitRef window = rt_window(window_id);
+    rt_set(window, P_LEFT, int32_t{0});
+    rt_set(window, P_TOP, int32_t{0});
+    rt_set(window, P_WIDTH, rt_screen_width());
+    rt_set(window, P_HEIGHT, rt_screen_height());
+}
