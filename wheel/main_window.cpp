@@ -26,14 +26,6 @@ constexpr uint32_t kPanelFill = 0x00F8F0EC;
 constexpr uint32_t kPanelLine = 0x00803010;
 constexpr uint32_t kCardFill = 0x00DCF8FF;
 
-struct Place {
-    int left, top;
-};
-// The ring, slot 1 to 8, on the unzoomed 500 x 500 face.
-constexpr std::array<Place, 8> kRing{{
-    {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
-}};
-
 EventBinding context_menu() { return on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_context_menu(); }); }
 
 UnitDef child(UnitDef u, std::string parent)
@@ -62,7 +54,8 @@ UnitDef title_label(std::string name, int top, int height, std::string caption, 
 
 UnitDef centre_label(std::string name, std::string caption, int flags, void (*press)())
 {
-    UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, 205, 192, 96, 112, std::move(caption), flags);
+    UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, kCentreLeft, kCentreTop, kCentreWidth,
+                          kCentreHeight, std::move(caption), flags);
     u.parent = "图片框_背景";
     u.font = FontSpec{"隶书", 40, true}; // 30 points
     u.text_color = kYellow;
@@ -109,21 +102,22 @@ WindowDef main_window_definition()
         context_menu(),
     };
 
-    UnitDef frame = make_unit("外形框1", UnitType::ShapeBox, 75, 160, 500, 500);
+    UnitDef frame = make_unit("外形框1", UnitType::ShapeBox, 75, 160, kFaceSide, kFaceSide);
     frame.border = 0;
     frame.events.push_back(on_press(drag_wheel_frame));
     frame.events.push_back(context_menu());
     w.units.push_back(frame);
 
-    UnitDef face = child(make_unit("图片框_背景", UnitType::PictureBox, 0, 0, 500, 500), "外形框1");
+    UnitDef face = child(make_unit("图片框_背景", UnitType::PictureBox, 0, 0, kFaceSide, kFaceSide), "外形框1");
     face.events.push_back(on_press(drag_wheel_face));
     face.events.push_back(context_menu());
     w.units.push_back(face);
 
     for (int k = 1; k <= 8; ++k) {
-        const Place& p = kRing[static_cast<size_t>(k - 1)];
-        UnitDef slot = child(make_unit("图片框" + std::to_string(k), UnitType::PictureBox, p.left, p.top, 106, 65),
-                             "图片框_背景");
+        const RingPlace& p = kRing[static_cast<size_t>(k - 1)];
+        UnitDef slot = child(
+            make_unit("图片框" + std::to_string(k), UnitType::PictureBox, p.left, p.top, kSlotWidth, kSlotHeight),
+            "图片框_背景");
         slot.events.push_back(on_mouse(E_DOUBLE_CLICK, [k](int32_t, int32_t, int32_t) { choose_prize_picture(k); }));
         slot.events.push_back(context_menu());
         w.units.push_back(slot);
@@ -304,12 +298,10 @@ void on_main_window_created()
     for (int k = 1; k <= 4 && face == 0; ++k)
         if (style == "zp" + std::to_string(k))
             face = k;
-    if (face != 0) {
+    if (face != 0)
         tick_wheel_style(face);
-        rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(face));
-    } else {
-        rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(1));
-    }
+    // An unknown or missing style shows the first face.
+    rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(face != 0 ? face : 1));
 
     for (int k = 1; k <= 8; ++k)
         prize_slots.push_back(main_unit("图片框" + std::to_string(k)));
@@ -325,9 +317,7 @@ void on_main_window_created()
 
     if (const std::string v = stored_setting("计次"); !v.empty()) {
         rt_set(main_unit("编辑框_转盘大小"), P_TEXT, v);
-        const int32_t steps = zoom_steps_allowed(stored_int(v));
-        for (int32_t i = 0; i < steps; ++i)
-            zoom_step();
+        zoom_wheel(stored_int(v));
     }
 
     rt_set(main_unit("通用对话框_字体设置"), P_DIALOG_KIND, int32_t{2});
@@ -337,7 +327,7 @@ void on_main_window_created()
 
     show_background(MainWindow);
 
-    make_round_region(rt_get_window_handle(frame), 1000);
+    round_wheel_frame();
 }
 
 void set_full_screen() { ::set_full_screen(MainWindow); }

@@ -36,8 +36,6 @@ constexpr int32_t kHighlight = 2;
 constexpr int32_t kNoBorder = 0;
 constexpr int32_t kEffectMs = 3500;
 
-UnitRef slot(int32_t k) { return prize_slots.at(static_cast<size_t>(k - 1)); }
-
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 
 // After a pool build a grade has tickets exactly when its count is positive.
