@@ -5,13 +5,11 @@
 #include <array>
 #include <string>
 
-#include "common/draw.h"
 #include "common/ui/main_commands.h"
 #include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
-#include "runtime/convert.h"
 #include "runtime/ui.h"
 
 namespace egg {

@@ -4,14 +4,12 @@
 #include <array>
 #include <string>
 
-#include "common/draw.h"
 #include "common/ui/main_commands.h"
 #include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 

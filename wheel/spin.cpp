@@ -11,7 +11,6 @@
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 

@@ -124,8 +124,6 @@ void keep_start_focus();
 extern const std::string kEmptyPoolText;
 inline constexpr const char* kMessageTitle = "转盘抽奖信息提示";
 
-// Paths in the program folder, built the way the handlers write them.
-
 // A unit of the main window by its designed name.
 UnitRef main_unit(std::string_view name);
 
