@@ -1,7 +1,8 @@
 #pragma once
 // Main-window commands that both programs have: the pop-up menu, the two
-// titles (text, font, place), the background picture and ending the program.
-// Each routine names the program's main window by its id.
+// titles (text, font, place), the background picture and ending the program,
+// with the settings keys and the file chooser they and the settings windows
+// use. Each routine names the program's window by its id.
 
 #include <cstdint>
 #include <string>
