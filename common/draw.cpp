@@ -4,10 +4,10 @@
 #include <limits>
 #include <string>
 
+#include "common/paths.h"
 #include "platform/winmm.h"
 #include "runtime/convert.h"
 #include "runtime/error.h"
-#include "runtime/files.h"
 #include "runtime/ini.h"
 
 PrizeCounts prize_counts{};
@@ -72,10 +72,10 @@ int32_t PrizePool::at(int64_t index) const
 void build_prize_pool()
 {
     prize_pool.clear();
-    const std::string settings = rt_get_run_dir() + "/config.a";
+    const std::string settings = settings_file();
     const bool by_probability = rt_read_config(settings, "zbt", "lx") == "真";
     if (!by_probability) {
-        const std::string results = rt_get_run_dir() + "/jieguo.a";
+        const std::string results = results_file();
         for (int32_t grade = 1; grade <= kPrizeGrades; ++grade) {
             const double configured = rt_to_number(rt_read_config(settings, "zbt", kGradeNumerals[grade]));
             const double wins = rt_to_number(rt_read_config(results, "zjjg", "j" + std::to_string(grade)));
@@ -123,4 +123,10 @@ int64_t random_ticket(int64_t size)
 int32_t drawn_grade(int64_t index)
 {
     return prize_pool.at(index);
+}
+
+int64_t draw_ticket()
+{
+    seed_random();
+    return random_ticket(prize_pool.size());
 }

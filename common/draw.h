@@ -58,3 +58,7 @@ int64_t random_ticket(int64_t size);
 
 // The grade of the prize_pool ticket at a 1-based index.
 int32_t drawn_grade(int64_t index);
+
+// A draw: the generator seeded from the clock, then one ticket index of
+// prize_pool, which must not be empty. drawn_grade gives its grade.
+int64_t draw_ticket();

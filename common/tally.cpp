@@ -1,12 +1,12 @@
 #include "common/tally.h"
 
+#include "common/paths.h"
 #include "runtime/convert.h"
-#include "runtime/files.h"
 #include "runtime/ini.h"
 
 bool record_win(int32_t grade)
 {
-    const std::string path = rt_get_run_dir() + "\\jieguo.a";
+    const std::string path = results_file();
     const std::string key = "j" + rt_to_text(grade);
     const double wins = rt_to_number(rt_read_config(path, "zjjg", key)) + 1.0;
     return rt_write_config(path, "zjjg", key, rt_to_text(wins));

@@ -6,12 +6,12 @@
 
 #include "common/draw.h"
 #include "common/tally.h"
+#include "common/ui/effect_window.h"
 #include "common/ui/main_commands.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -19,6 +19,8 @@ namespace egg {
 int64_t drawn_index = 0;
 
 namespace {
+
+constexpr int32_t kEffectMs = 3000;
 
 UnitRef main_unit(const char* name) { return rt_unit(MainWindow, name); }
 
@@ -53,13 +55,11 @@ void draw_prize()
 
     // Everything taken from the pool is read here, before the first point
     // where events run: a nested draw rebuilds the pool under our feet.
-    seed_random();
-    drawn_index = random_ticket(prize_pool.size());
-    const int32_t grade = prize_pool.at(drawn_index);
+    drawn_index = draw_ticket();
+    const int32_t grade = drawn_grade(drawn_index);
     const std::string run_dir = rt_get_run_dir();
 
-    rt_set(main_unit("画板相片"), P_PICTURE,
-           rt_read_file(run_dir + "\\奖品图片\\" + rt_to_text(grade) + ".jpg"));
+    rt_set(main_unit("画板相片"), P_PICTURE, rt_read_file(prize_picture_path(grade)));
 
     std::string grade_music;
     bool counted = true;
@@ -69,7 +69,7 @@ void draw_prize()
     }
 
     std::vector<std::string> playlist{run_dir + "\\wav\\zaxia.mp3 "};
-    if (rt_read_config(settings_file(), "zbt", "禁用背景音乐") != "真") {
+    if (stored_setting("禁用背景音乐") != "真") {
         if (rt_file_exists(grade_music))
             playlist.push_back(grade_music);
         else
@@ -87,13 +87,8 @@ void draw_prize()
     rt_set(main_unit("透明标签_主标题"), P_VISIBLE, false);
     rt_set(main_unit("透明标签_副标题"), P_VISIBLE, false);
 
-    if (rt_read_config(settings_file(), "zbt", "禁用特效") != "真") {
-        rt_load_window(EffectWindow, rt_window(MainWindow), false);
-        rt_set(rt_window(EffectWindow), P_VISIBLE, true);
-        rt_delay(3000);
-        if (rt_is_loaded(EffectWindow))
-            rt_destroy_window(EffectWindow);
-    }
+    if (stored_setting("禁用特效") != "真")
+        show_fireworks(EffectWindow, MainWindow, kEffectMs);
 
     // The audience has seen the prize; the operator must learn that the
     // tally (and in quantity mode the pool) does not know of it.

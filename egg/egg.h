@@ -64,6 +64,4 @@ void open_results_window();
 void confirm_exit();
 bool confirm_close();
 
-// Paths in the program folder, built the way the handlers write them.
-
 } // namespace egg

@@ -7,7 +7,6 @@
 #include "egg/egg.h"
 #include "media/egg_media.h"
 #include "runtime/convert.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -49,8 +48,8 @@ void drag_egg_marker(int k)
     rt_set(egg, P_TOP, rt_get_int(m, P_TOP));
 
     const std::string d = "d" + std::to_string(k);
-    rt_write_config(settings_file(), "zbt", d + "左边", rt_to_text(rt_get_int(egg, P_LEFT)));
-    rt_write_config(settings_file(), "zbt", d + "顶边", rt_to_text(rt_get_int(egg, P_TOP)));
+    store_setting((d + "左边").c_str(), rt_to_text(rt_get_int(egg, P_LEFT)));
+    store_setting((d + "顶边").c_str(), rt_to_text(rt_get_int(egg, P_TOP)));
 }
 
 void close_egg_layout_window() { rt_destroy_window(EggLayoutWindow); }

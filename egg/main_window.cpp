@@ -5,15 +5,11 @@
 #include <array>
 #include <string>
 
-#include "common/draw.h"
 #include "common/ui/main_commands.h"
 #include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "egg/egg.h"
 #include "media/egg_media.h"
-#include "runtime/convert.h"
-#include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -141,10 +137,7 @@ WindowDef main_window_definition()
 void on_main_window_created()
 {
     const UnitRef window = rt_window(MainWindow);
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
+    cover_screen(MainWindow);
 
     for (const char* name : {"画板相片", "动画框1"}) {
         const UnitRef u = main_unit(name);
@@ -190,12 +183,9 @@ void on_main_window_created()
     restore_title_font(MainWindow, kMainTitle);
     restore_title_font(MainWindow, kSubtitle);
 
-    if (stored_setting("界面大小") == "窗口")
-        set_windowed();
-    else
-        set_full_screen();
+    restore_window_mode(MainWindow);
 
-    rt_set(window, P_WINDOW_PICTURE, rt_read_file(rt_get_run_dir() + "\\底图.jpg"));
+    show_background(MainWindow);
 
     apply_egg_positions();
 }
@@ -219,13 +209,13 @@ void apply_egg_positions()
 {
     for (int k = 1; k <= 9; ++k) {
         const std::string d = "d" + std::to_string(k);
-        const std::string left = rt_read_config(settings_file(), "zbt", d + "左边");
+        const std::string left = stored_setting((d + "左边").c_str());
         if (left.empty())
             continue;
         // The top key is taken as it stands: an empty one puts the egg at 0.
         const UnitRef egg = egg_button(k);
         rt_set(egg, P_LEFT, stored_int(left));
-        rt_set(egg, P_TOP, stored_int(rt_read_config(settings_file(), "zbt", d + "顶边")));
+        rt_set(egg, P_TOP, stored_int(stored_setting((d + "顶边").c_str())));
     }
 }
 

@@ -9,7 +9,6 @@
 #include "egg/egg.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -31,13 +30,9 @@ constexpr double kCountTolerance = 0.0000001;
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
 
-std::string setting(const char* key) { return rt_read_config(settings_file(), "zbt", key); }
-bool write_setting(const char* key, const std::string& value)
-{
-    return rt_write_config(settings_file(), "zbt", key, value);
-}
+std::string setting(const char* key) { return stored_setting(key); }
+bool write_setting(const char* key, const std::string& value) { return store_setting(key, value); }
 
-std::string prize_picture_path(int k) { return rt_get_run_dir() + "\\奖品图片\\" + std::to_string(k) + ".jpg"; }
 std::string prize_sound_path(int k) { return rt_get_run_dir() + "\\wav\\" + std::to_string(k) + ".mp3"; }
 
 void on_prize_settings_created()
@@ -83,28 +78,19 @@ void save_prize_settings()
     rt_destroy_window(PrizeSettingsWindow);
 }
 
-// Chosen media are copied under fixed names beside the program, so the
-// settings never hold a path.
-bool choose_file(const char* filter, const std::string& target)
-{
-    const UnitRef dialog = settings_unit("通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string(filter));
-    if (!rt_dialog_open(dialog))
-        return false;
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
-    return true;
-}
-
 void choose_prize_picture(int k)
 {
     const std::string target = prize_picture_path(k);
-    if (!choose_file("图形文件(*.jpg)|*.jpg", target))
+    if (!choose_file(PrizeSettingsWindow, "图形文件(*.jpg)|*.jpg", target))
         return;
     // The box shows what now stands in the target, copied or not.
     rt_set(picture_box(k), P_PICTURE, rt_read_file(target));
 }
 
-void choose_prize_sound(int k) { choose_file("图形文件(*.mp3)|*.mp3", prize_sound_path(k)); }
+void choose_prize_sound(int k)
+{
+    choose_file(PrizeSettingsWindow, "图形文件(*.mp3)|*.mp3", prize_sound_path(k));
+}
 
 } // namespace
 

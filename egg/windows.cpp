@@ -1,7 +1,6 @@
 // The program's windows, registered once before the start window loads.
 
 #include "egg/egg.h"
-#include "runtime/files.h"
 #include "runtime/ui.h"
 
 namespace egg {
@@ -15,6 +14,5 @@ void define_windows()
     rt_define_window(password_window_definition());
     rt_define_window(egg_layout_window_definition());
 }
-
 
 } // namespace egg

@@ -6,7 +6,6 @@
 
 #include "common/ui/main_commands.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -26,7 +25,7 @@ void tick_music(bool on)
 {
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, on);
     rt_set(main_unit("禁用背景音乐"), P_MENU_CHECKED, !on);
-    rt_write_config(settings_file(), "zbt", "背景音乐", on ? "真" : "假");
+    store_setting("背景音乐", on ? "真" : "假");
 }
 
 } // namespace
@@ -76,12 +75,8 @@ void clear_background()
 
 void choose_background_music()
 {
-    const UnitRef dialog = main_unit("通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string("音乐文件(*.mp3)|*.mp3"));
     rt_create_directory(rt_get_run_dir() + "\\wav");
-    if (!rt_dialog_open(dialog))
-        return;
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), rt_get_run_dir() + "\\wav\\bjyy.mp3");
+    choose_file(MainWindow, "音乐文件(*.mp3)|*.mp3", rt_get_run_dir() + "\\wav\\bjyy.mp3");
 }
 
 void enable_background_music() { tick_music(true); }
@@ -100,12 +95,9 @@ void choose_prize_picture(int grade)
 {
     // The picture held aside for a lit slot may be the one being replaced.
     saved_picture.clear();
-    const UnitRef dialog = main_unit("通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string("图形文件(*.jpg)|*.jpg"));
-    if (!rt_dialog_open(dialog))
+    const std::string target = prize_picture_path(grade);
+    if (!choose_file(MainWindow, "图形文件(*.jpg)|*.jpg", target))
         return;
-    const std::string target = rt_get_run_dir() + "\\奖品图片\\" + std::to_string(grade) + ".jpg";
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
     rt_set(main_unit("图片框" + std::to_string(grade)), P_PICTURE, rt_read_file(target));
 }
 

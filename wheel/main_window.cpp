@@ -4,14 +4,12 @@
 #include <array>
 #include <string>
 
-#include "common/draw.h"
 #include "common/ui/main_commands.h"
 #include "common/ui/prize_settings.h"
 #include "common/ui/window_mode.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -25,14 +23,6 @@ constexpr uint32_t kStageBlue = 0x00561C10;
 constexpr uint32_t kPanelFill = 0x00F8F0EC;
 constexpr uint32_t kPanelLine = 0x00803010;
 constexpr uint32_t kCardFill = 0x00DCF8FF;
-
-struct Place {
-    int left, top;
-};
-// The ring, slot 1 to 8, on the unzoomed 500 x 500 face.
-constexpr std::array<Place, 8> kRing{{
-    {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
-}};
 
 EventBinding context_menu() { return on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_context_menu(); }); }
 
@@ -62,7 +52,8 @@ UnitDef title_label(std::string name, int top, int height, std::string caption, 
 
 UnitDef centre_label(std::string name, std::string caption, int flags, void (*press)())
 {
-    UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, 205, 192, 96, 112, std::move(caption), flags);
+    UnitDef u = make_unit(std::move(name), UnitType::TransparentLabel, kCentreLeft, kCentreTop, kCentreWidth,
+                          kCentreHeight, std::move(caption), flags);
     u.parent = "图片框_背景";
     u.font = FontSpec{"隶书", 40, true}; // 30 points
     u.text_color = kYellow;
@@ -109,21 +100,22 @@ WindowDef main_window_definition()
         context_menu(),
     };
 
-    UnitDef frame = make_unit("外形框1", UnitType::ShapeBox, 75, 160, 500, 500);
+    UnitDef frame = make_unit("外形框1", UnitType::ShapeBox, 75, 160, kFaceSide, kFaceSide);
     frame.border = 0;
     frame.events.push_back(on_press(drag_wheel_frame));
     frame.events.push_back(context_menu());
     w.units.push_back(frame);
 
-    UnitDef face = child(make_unit("图片框_背景", UnitType::PictureBox, 0, 0, 500, 500), "外形框1");
+    UnitDef face = child(make_unit("图片框_背景", UnitType::PictureBox, 0, 0, kFaceSide, kFaceSide), "外形框1");
     face.events.push_back(on_press(drag_wheel_face));
     face.events.push_back(context_menu());
     w.units.push_back(face);
 
     for (int k = 1; k <= 8; ++k) {
-        const Place& p = kRing[static_cast<size_t>(k - 1)];
-        UnitDef slot = child(make_unit("图片框" + std::to_string(k), UnitType::PictureBox, p.left, p.top, 106, 65),
-                             "图片框_背景");
+        const RingPlace& p = kRing[static_cast<size_t>(k - 1)];
+        UnitDef slot = child(
+            make_unit("图片框" + std::to_string(k), UnitType::PictureBox, p.left, p.top, kSlotWidth, kSlotHeight),
+            "图片框_背景");
         slot.events.push_back(on_mouse(E_DOUBLE_CLICK, [k](int32_t, int32_t, int32_t) { choose_prize_picture(k); }));
         slot.events.push_back(context_menu());
         w.units.push_back(slot);
@@ -251,10 +243,7 @@ void on_main_window_created()
     rt_create_directory(run_dir + "\\奖品图片");
     zoom_factor = 1.0f;
 
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
+    cover_screen(MainWindow);
 
     const UnitRef frame = main_unit("外形框1");
     rt_set(frame, P_LEFT, rt_to_int((rt_screen_width() - rt_get_int(frame, P_WIDTH)) / 2.0));
@@ -290,10 +279,7 @@ void on_main_window_created()
         rt_set(result, P_HEIGHT, stored_int(v));
     rt_set(main_unit("编辑框_奖品图片高"), P_TEXT, rt_to_text(rt_get_int(result, P_HEIGHT)));
 
-    if (stored_setting("界面大小") == "窗口")
-        set_windowed();
-    else
-        set_full_screen();
+    restore_window_mode(MainWindow);
 
     const bool music_off = stored_setting("背景音乐") == "假";
     rt_set(main_unit("启用背景音乐"), P_MENU_CHECKED, !music_off);
@@ -310,18 +296,15 @@ void on_main_window_created()
     for (int k = 1; k <= 4 && face == 0; ++k)
         if (style == "zp" + std::to_string(k))
             face = k;
-    if (face != 0) {
+    if (face != 0)
         tick_wheel_style(face);
-        rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(face));
-    } else {
-        rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(1));
-    }
+    // An unknown or missing style shows the first face.
+    rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(face != 0 ? face : 1));
 
     for (int k = 1; k <= 8; ++k)
         prize_slots.push_back(main_unit("图片框" + std::to_string(k)));
     for (int k = 1; k <= 8; ++k)
-        rt_set(prize_slots[static_cast<size_t>(k - 1)], P_PICTURE,
-               rt_read_file(run_dir + "\\奖品图片\\" + std::to_string(k) + ".jpg"));
+        rt_set(prize_slots[static_cast<size_t>(k - 1)], P_PICTURE, rt_read_file(prize_picture_path(k)));
 
     if (const std::string t = stored_setting("主标题"); !t.empty())
         rt_set(main_title, P_TEXT, t);
@@ -332,9 +315,7 @@ void on_main_window_created()
 
     if (const std::string v = stored_setting("计次"); !v.empty()) {
         rt_set(main_unit("编辑框_转盘大小"), P_TEXT, v);
-        const int32_t steps = zoom_steps_allowed(stored_int(v));
-        for (int32_t i = 0; i < steps; ++i)
-            zoom_step();
+        zoom_wheel(stored_int(v));
     }
 
     rt_set(main_unit("通用对话框_字体设置"), P_DIALOG_KIND, int32_t{2});
@@ -342,9 +323,9 @@ void on_main_window_created()
     restore_title_font(MainWindow, kMainTitle);
     restore_title_font(MainWindow, kSubtitle);
 
-    rt_set(window, P_WINDOW_PICTURE, rt_read_file(run_dir + "\\底图.jpg"));
+    show_background(MainWindow);
 
-    make_round_region(rt_get_window_handle(frame), 1000);
+    round_wheel_frame();
 }
 
 void set_full_screen() { ::set_full_screen(MainWindow); }

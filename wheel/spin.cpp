@@ -5,11 +5,12 @@
 #include <string>
 
 #include "common/draw.h"
+#include "common/paths.h"
 #include "common/tally.h"
+#include "common/ui/effect_window.h"
 #include "media/wheel_media.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -33,8 +34,6 @@ namespace {
 constexpr int32_t kHighlight = 2;
 constexpr int32_t kNoBorder = 0;
 constexpr int32_t kEffectMs = 3500;
-
-UnitRef slot(int32_t k) { return prize_slots.at(static_cast<size_t>(k - 1)); }
 
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 
@@ -61,11 +60,7 @@ void request_stop()
     rt_set(main_unit("按钮1"), P_DISABLED, true);
     if (rt_get_bool(main_unit("选择框_禁用特效"), P_CHECKED))
         return;
-    rt_load_window(EffectWindow, rt_window(MainWindow), false);
-    rt_set(rt_window(EffectWindow), P_VISIBLE, true);
-    rt_delay(kEffectMs);
-    if (rt_is_loaded(EffectWindow))
-        rt_destroy_window(EffectWindow);
+    show_fireworks(EffectWindow, MainWindow, kEffectMs);
 }
 
 // The button, the step timer and the running flag back to idle.
@@ -84,7 +79,7 @@ void back_to_idle()
 void end_without_prize(int32_t prev)
 {
     rt_set(slot(prev), P_BORDER_STYLE, kNoBorder);
-    rt_set(slot(prev), P_PICTURE, rt_read_file(rt_get_run_dir() + "\\奖品图片\\" + rt_to_text(prev) + ".jpg"));
+    rt_set(slot(prev), P_PICTURE, rt_read_file(prize_picture_path(prev)));
     highlight_pos = 0;
     saved_picture.clear();
     const UnitRef result = main_unit("图片框a_结果");
@@ -163,8 +158,7 @@ void on_spin_timer()
             highlight_pos = prize_pool.at(1);
             rt_set(marker, P_VISIBLE, false);
         } else {
-            seed_random();
-            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
+            highlight_pos = drawn_grade(draw_ticket());
         }
     } else if (spin_countdown == 0) {
         // Nobody stopped the spin. The slot it reached is the result only
@@ -176,14 +170,13 @@ void on_spin_timer()
             return;
         }
         if (!has_tickets(highlight_pos)) {
-            seed_random();
-            highlight_pos = prize_pool.at(random_ticket(prize_pool.size()));
+            highlight_pos = drawn_grade(draw_ticket());
         }
     }
 
     const UnitRef left = slot(prev);
     rt_set(left, P_BORDER_STYLE, kNoBorder);
-    rt_set(left, P_PICTURE, rt_read_file(rt_get_run_dir() + "\\奖品图片\\" + rt_to_text(prev) + ".jpg"));
+    rt_set(left, P_PICTURE, rt_read_file(prize_picture_path(prev)));
 
     const UnitRef lit = slot(highlight_pos);
     rt_set(lit, P_BORDER_STYLE, kHighlight);

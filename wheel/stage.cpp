@@ -10,7 +10,6 @@
 #include "platform/gdi32.h"
 #include "platform/user32.h"
 #include "runtime/convert.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -27,8 +26,6 @@ constexpr int32_t kFocusInterval = 200;
 
 const std::array<const char*, 4> kStyleItems{"样式一", "样式二", "样式三", "样式四"};
 
-UnitRef slot(int k) { return main_unit("图片框" + std::to_string(k)); }
-
 int32_t scaled(int32_t v) { return rt_to_int(static_cast<double>(v) * static_cast<double>(zoom_factor)); }
 
 void scale(UnitRef u, int property) { rt_set(u, property, scaled(rt_get_int(u, property))); }
@@ -40,7 +37,7 @@ void scale_font(UnitRef label)
         rt_write_unit_property(label, P_LABEL_FONT, 5, scaled(*points));
 }
 
-void write_setting(const char* key, const std::string& value) { rt_write_config(settings_file(), "zbt", key, value); }
+void write_setting(const char* key, const std::string& value) { store_setting(key, value); }
 
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 
@@ -96,6 +93,13 @@ int32_t zoom_steps_allowed(int32_t asked)
     return steps;
 }
 
+void zoom_wheel(int32_t asked)
+{
+    const int32_t steps = zoom_steps_allowed(asked);
+    for (int32_t i = 0; i < steps; ++i)
+        zoom_step();
+}
+
 void make_round_region(int64_t window, int32_t ellipse)
 {
     RECT r;
@@ -107,6 +111,8 @@ void make_round_region(int64_t window, int32_t ellipse)
     if (!SetWindowRgn(window, region, true))
         DeleteObject(region);
 }
+
+void round_wheel_frame() { make_round_region(rt_get_window_handle(main_unit("外形框1")), 1000); }
 
 void tick_wheel_style(int k)
 {
@@ -157,36 +163,32 @@ void apply_other_settings()
     const UnitRef start = main_unit("透明标签_开始");
     const UnitRef stop = main_unit("透明标签_结束");
     for (UnitRef u : {frame, face}) {
-        rt_set(u, P_WIDTH, int32_t{500});
-        rt_set(u, P_HEIGHT, int32_t{500});
+        rt_set(u, P_WIDTH, kFaceSide);
+        rt_set(u, P_HEIGHT, kFaceSide);
     }
-    constexpr std::array<std::array<int32_t, 2>, 8> ring{{
-        {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
-    }};
     for (int k = 1; k <= 8; ++k) {
-        rt_set(slot(k), P_LEFT, ring[static_cast<size_t>(k - 1)][0]);
-        rt_set(slot(k), P_TOP, ring[static_cast<size_t>(k - 1)][1]);
+        rt_set(slot(k), P_LEFT, kRing[static_cast<size_t>(k - 1)].left);
+        rt_set(slot(k), P_TOP, kRing[static_cast<size_t>(k - 1)].top);
     }
     for (UnitRef u : {start, stop}) {
-        rt_set(u, P_LEFT, int32_t{205});
-        rt_set(u, P_TOP, int32_t{192});
+        rt_set(u, P_LEFT, kCentreLeft);
+        rt_set(u, P_TOP, kCentreTop);
     }
     rt_write_unit_property(stop, P_LABEL_FONT, 5, int32_t{30});
     rt_write_unit_property(start, P_LABEL_FONT, 5, int32_t{30});
     for (int k = 1; k <= 8; ++k)
-        rt_set(slot(k), P_WIDTH, int32_t{106});
+        rt_set(slot(k), P_WIDTH, kSlotWidth);
     for (int k = 1; k <= 8; ++k)
-        rt_set(slot(k), P_HEIGHT, int32_t{65});
+        rt_set(slot(k), P_HEIGHT, kSlotHeight);
     for (UnitRef u : {start, stop})
-        rt_set(u, P_WIDTH, int32_t{96});
+        rt_set(u, P_WIDTH, kCentreWidth);
     for (UnitRef u : {start, stop})
-        rt_set(u, P_HEIGHT, int32_t{112});
+        rt_set(u, P_HEIGHT, kCentreHeight);
 
-    const int32_t steps = zoom_steps_allowed(number_in("编辑框_转盘大小"));
-    for (int32_t i = 0; i < steps; ++i)
-        zoom_step();
-
-    make_round_region(rt_get_window_handle(frame), 1000);
+    zoom_wheel(number_in("编辑框_转盘大小"));
+    round_wheel_frame();
 }
+
+UnitRef slot(int32_t k) { return main_unit("图片框" + std::to_string(k)); }
 
 } // namespace wheel

@@ -2,6 +2,7 @@
 // The prize-wheel draw program: its windows, the stage and the spin engine,
 // and the routines that more than one window calls.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,26 @@ void choose_prize_picture(int grade);
 void open_password_window();
 void open_results_window();
 
+// The stage as designed, before any zoom: the square face, the ring of
+// prize slots on it (slot 1 to 8) and the start and stop labels at its
+// centre. Saving the other settings lays the stage out from these again.
+inline constexpr int32_t kFaceSide = 500;
+struct RingPlace {
+    int32_t left, top;
+};
+inline constexpr std::array<RingPlace, 8> kRing{{
+    {132, 69}, {260, 55}, {334, 172}, {347, 268}, {260, 366}, {135, 379}, {60, 264}, {42, 172},
+}};
+inline constexpr int32_t kSlotWidth = 106;
+inline constexpr int32_t kSlotHeight = 65;
+inline constexpr int32_t kCentreLeft = 205;
+inline constexpr int32_t kCentreTop = 192;
+inline constexpr int32_t kCentreWidth = 96;
+inline constexpr int32_t kCentreHeight = 112;
+
+// Prize slot k (1..8) of the ring, found by its designed name.
+UnitRef slot(int32_t k);
+
 // The stage: zoom, round frame, wheel faces and the other-settings panel.
 extern float zoom_factor;
 void zoom_step();
@@ -71,7 +92,11 @@ void scale_layout();
 // How many of `asked` zoom steps start-up and saving take: as many as keep
 // the wheel's side within the screen's shorter side.
 int32_t zoom_steps_allowed(int32_t asked);
+// Takes the zoom steps of those asked that zoom_steps_allowed lets through.
+void zoom_wheel(int32_t asked);
 void make_round_region(int64_t window, int32_t ellipse);
+// The wheel's frame cut round, after every change of its size.
+void round_wheel_frame();
 void set_wheel_style(int k);
 // Ticks style item k of 样式一..样式四 and unticks the other three.
 void tick_wheel_style(int k);
@@ -98,8 +123,6 @@ void keep_start_focus();
 // The message of a press that finds no prize to draw.
 extern const std::string kEmptyPoolText;
 inline constexpr const char* kMessageTitle = "转盘抽奖信息提示";
-
-// Paths in the program folder, built the way the handlers write them.
 
 // A unit of the main window by its designed name.
 UnitRef main_unit(std::string_view name);

@@ -1,6 +1,5 @@
 // The program's windows, registered once before the start window loads.
 
-#include "runtime/files.h"
 #include "runtime/ui.h"
 #include "wheel/wheel.h"
 
@@ -14,7 +13,6 @@ void define_windows()
     rt_define_window(prize_settings_window_definition());
     rt_define_window(results_window_definition());
 }
-
 
 UnitRef main_unit(std::string_view name) { return rt_unit(MainWindow, name); }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "common/ui/flash_overlay.h"
+#include "common/ui/window_mode.h"
 #include "runtime/random.h"
 
 WindowDef make_effect_window_definition(int window_id, FireworksMovies movies)
@@ -27,13 +28,19 @@ void start_effect_animation(int window_id, const FireworksMovies& movies)
 {
     auto overlay = std::make_unique<FlashOverlay>();
     const UnitRef window = rt_window(window_id);
-    rt_set(window, P_LEFT, int32_t{0});
-    rt_set(window, P_TOP, int32_t{0});
-    rt_set(window, P_WIDTH, rt_screen_width());
-    rt_set(window, P_HEIGHT, rt_screen_height());
+    cover_screen(window_id);
     rt_seed_random();
     const int32_t n = rt_random_int(4, 6);
     if (n >= 4 && n <= 6)
         overlay->show_movie(rt_get_window_handle(window), &movies[static_cast<size_t>(n - 4)], 0);
     overlay->release();
+}
+
+void show_fireworks(int window_id, int main_window, int32_t milliseconds)
+{
+    rt_load_window(window_id, rt_window(main_window), false);
+    rt_set(rt_window(window_id), P_VISIBLE, true);
+    rt_delay(milliseconds);
+    if (rt_is_loaded(window_id))
+        rt_destroy_window(window_id);
 }

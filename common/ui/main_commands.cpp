@@ -26,10 +26,12 @@ std::string stored_setting(const char* key, const char* section)
     return rt_read_config(settings_file(), section, key);
 }
 
-int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
+bool store_setting(const char* key, const std::string& value, const char* section)
+{
+    return rt_write_config(settings_file(), section, key, value);
+}
 
-std::string settings_file() { return rt_get_run_dir() + "/config.a"; }
-std::string results_file() { return rt_get_run_dir() + "/jieguo.a"; }
+int32_t stored_int(const std::string& text) { return rt_to_int(rt_to_number(text)); }
 
 void show_popup_menu(int window, const char* menu) { rt_popup_menu(rt_window(window), rt_unit(window, menu)); }
 
@@ -42,7 +44,7 @@ void edit_title(int main_window, const TitleTwin& title)
     if (!rt_input_box(title.prompt, title.prompt, offered, entered, 1))
         return;
     rt_set(rt_unit(main_window, title.label), P_TEXT, entered);
-    rt_write_config(settings_file(), "zbt", title.text_key, entered);
+    store_setting(title.text_key, entered);
 }
 
 void choose_title_font(int main_window, const TitleTwin& title)
@@ -63,28 +65,28 @@ void choose_title_font(int main_window, const TitleTwin& title)
     }
     // A cancelled dialog still stores what the label shows now.
     const FontValue current = rt_get_font(label, P_LABEL_FONT);
-    rt_write_config(settings_file(), "yanse", title.face_key, current.face);
-    rt_write_config(settings_file(), "yanse", title.size_key, rt_to_text(current.size_pt));
-    rt_write_config(settings_file(), "yanse", title.color_key, rt_to_text(rt_get_int(label, P_LABEL_COLOR)));
+    store_setting(title.face_key, current.face, "yanse");
+    store_setting(title.size_key, rt_to_text(current.size_pt), "yanse");
+    store_setting(title.color_key, rt_to_text(rt_get_int(label, P_LABEL_COLOR)), "yanse");
     rt_set(label, P_HEIGHT, rt_to_int_floor(current.size_pt * 1.8));
 }
 
 void restore_title_font(int main_window, const TitleTwin& title)
 {
-    const std::string color = rt_read_config(settings_file(), "yanse", title.color_key);
+    const std::string color = stored_setting(title.color_key, "yanse");
     if (color.empty())
         return;
     const UnitRef u = rt_unit(main_window, title.label);
-    rt_write_unit_property(u, P_LABEL_FONT, 6, rt_read_config(settings_file(), "yanse", title.face_key));
-    rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(rt_read_config(settings_file(), "yanse", title.size_key)));
+    rt_write_unit_property(u, P_LABEL_FONT, 6, stored_setting(title.face_key, "yanse"));
+    rt_write_unit_property(u, P_LABEL_FONT, 5, stored_int(stored_setting(title.size_key, "yanse")));
     rt_set(u, P_LABEL_COLOR, stored_int(color));
 }
 
 void drag_and_store(UnitRef unit, const char* left_key, const char* top_key)
 {
     rt_send_message(unit, kNcLButtonDown, kHitCaption, 0);
-    rt_write_config(settings_file(), "zbt", left_key, rt_to_text(rt_get_int(unit, P_LEFT)));
-    rt_write_config(settings_file(), "zbt", top_key, rt_to_text(rt_get_int(unit, P_TOP)));
+    store_setting(left_key, rt_to_text(rt_get_int(unit, P_LEFT)));
+    store_setting(top_key, rt_to_text(rt_get_int(unit, P_TOP)));
 }
 
 void drag_title(int main_window, const TitleTwin& title, int32_t key_state)
@@ -94,21 +96,33 @@ void drag_title(int main_window, const TitleTwin& title, int32_t key_state)
     drag_and_store(rt_unit(main_window, title.label), title.left_key, title.top_key);
 }
 
-bool choose_background(int main_window)
+bool choose_file(int window, const char* filter, const std::string& target)
 {
-    const UnitRef dialog = rt_unit(main_window, "通用对话框1");
-    rt_set(dialog, P_DIALOG_FILTER, std::string("图形文件(*.jpg)|*.jpg"));
+    const UnitRef dialog = rt_unit(window, "通用对话框1");
+    rt_set(dialog, P_DIALOG_FILTER, std::string(filter));
     if (!rt_dialog_open(dialog))
         return false;
-    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), background_path());
+    rt_copy_file(rt_get_text(dialog, P_DIALOG_FILE), target);
+    return true;
+}
+
+bool choose_background(int main_window)
+{
+    if (!choose_file(main_window, "图形文件(*.jpg)|*.jpg", background_path()))
+        return false;
     // The window shows the copy, which is also what the next start loads.
-    rt_set(rt_window(main_window), P_WINDOW_PICTURE, rt_read_file(background_path()));
+    show_background(main_window);
     return true;
 }
 
 void clear_background(int main_window)
 {
     rt_delete_file(background_path());
+    show_background(main_window);
+}
+
+void show_background(int main_window)
+{
     rt_set(rt_window(main_window), P_WINDOW_PICTURE, rt_read_file(background_path()));
 }
 

@@ -3,7 +3,6 @@
 #include "common/cipher.h"
 #include "common/ui/main_commands.h"
 #include "runtime/gbk.h"
-#include "runtime/ini.h"
 
 std::string settings_password;
 
@@ -48,7 +47,7 @@ struct PasswordWindow {
             rt_message_box(texts.too_long, 0);
             return;
         }
-        if (!rt_write_config(settings_file(), "zbt", "password", stored)) {
+        if (!store_setting("password", stored)) {
             // The old password stays in force: say so rather than report success.
             settings_password = stored_settings_password(texts.key_text);
             rt_message_box(texts.not_saved, 0);
@@ -67,7 +66,7 @@ struct PasswordWindow {
 
 std::string stored_settings_password(std::string_view key_text)
 {
-    return decipher_text(rt_read_config(settings_file(), "zbt", "password"), key_text);
+    return decipher_text(stored_setting("password"), key_text);
 }
 
 bool same_password(const std::string& a, const std::string& b) { return utf8_to_gbk(a) == utf8_to_gbk(b); }

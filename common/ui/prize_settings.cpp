@@ -3,7 +3,6 @@
 #include "common/draw.h"
 #include "common/ui/main_commands.h"
 #include "runtime/convert.h"
-#include "runtime/ini.h"
 #include "runtime/ui.h"
 
 const std::array<const char*, 8> kGradeKeys{"一", "二", "三", "四", "五", "六", "七", "八"};
@@ -44,13 +43,13 @@ void show_draw_mode(int settings_window)
 
 void select_quantity_mode(int settings_window)
 {
-    rt_write_config(settings_file(), "zbt", "lx", "假");
+    store_setting("lx", "假");
     tick_mode(settings_window, false);
 }
 
 void select_probability_mode(int settings_window)
 {
-    rt_write_config(settings_file(), "zbt", "lx", "真");
+    store_setting("lx", "真");
     tick_mode(settings_window, true);
 }
 
@@ -59,7 +58,7 @@ bool write_prize_values(int settings_window, PrizeValueTexts& typed)
     bool saved = true;
     for (size_t n = 0; n < typed.size(); ++n) {
         typed[n] = rt_get_text(value_field(settings_window, static_cast<int>(n + 1)), P_TEXT);
-        saved = rt_write_config(settings_file(), "zbt", kGradeKeys[n], typed[n]) && saved;
+        saved = store_setting(kGradeKeys[n], typed[n]) && saved;
     }
     return saved;
 }

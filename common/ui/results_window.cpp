@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common/ui/main_commands.h"
+#include "common/paths.h"
 #include "runtime/ini.h"
 
 namespace {
@@ -13,6 +13,14 @@ constexpr std::array<int, 4> kRowTops{28, 74, 120, 166};
 
 std::string tally_key(int k) { return "j" + std::to_string(k); }
 UnitRef count_field(int window, int k) { return rt_unit(window, "编辑框" + std::to_string(k)); }
+
+// The eight count fields show j1..j8 as stored: a missing key is an empty
+// field, not 0.
+void show_tallies(int results_window)
+{
+    for (int k = 1; k <= 8; ++k)
+        rt_set(count_field(results_window, k), P_TEXT, rt_read_config(results_file(), "zjjg", tally_key(k)));
+}
 
 void clear_results(int window, const char* not_cleared)
 {
@@ -32,12 +40,6 @@ void clear_results(int window, const char* not_cleared)
 }
 
 } // namespace
-
-void show_tallies(int results_window)
-{
-    for (int k = 1; k <= 8; ++k)
-        rt_set(count_field(results_window, k), P_TEXT, rt_read_config(results_file(), "zjjg", tally_key(k)));
-}
 
 WindowDef make_results_window_definition(int window_id, GradePicture grade_picture, const char* not_cleared)
 {

@@ -13,7 +13,3 @@ using GradePicture = std::function<Bytes(int grade)>;
 
 // `not_cleared` tells the operator that the results file kept its tallies.
 WindowDef make_results_window_definition(int window_id, GradePicture grade_picture, const char* not_cleared);
-
-// The eight count fields show j1..j8 as stored: a missing key is an empty
-// field, not 0.
-void show_tallies(int results_window);
