@@ -30,14 +30,11 @@ constexpr double kCountTolerance = 0.0000001;
 UnitRef settings_unit(const std::string& name) { return rt_unit(PrizeSettingsWindow, name); }
 UnitRef picture_box(int k) { return settings_unit("图片框" + std::to_string(k)); }
 
-std::string setting(const char* key) { return stored_setting(key); }
-bool write_setting(const char* key, const std::string& value) { return store_setting(key, value); }
-
 std::string prize_sound_path(int k) { return rt_get_run_dir() + "\\wav\\" + std::to_string(k) + ".mp3"; }
 
 void on_prize_settings_created()
 {
-    if (const std::string n = setting("金蛋个数"); !n.empty())
+    if (const std::string n = stored_setting("金蛋个数"); !n.empty())
         rt_set(settings_unit("编辑框_金蛋个数"), P_TEXT, n);
 
     for (int k = 1; k <= 8; ++k)
@@ -46,8 +43,8 @@ void on_prize_settings_created()
     show_stored_prize_values(PrizeSettingsWindow);
     show_draw_mode(PrizeSettingsWindow);
 
-    rt_set(settings_unit("选择框_禁用特效"), P_CHECKED, setting("禁用特效") == "真");
-    rt_set(settings_unit("选择框_禁用背景音乐"), P_CHECKED, setting("禁用背景音乐") == "真");
+    rt_set(settings_unit("选择框_禁用特效"), P_CHECKED, stored_setting("禁用特效") == "真");
+    rt_set(settings_unit("选择框_禁用背景音乐"), P_CHECKED, stored_setting("禁用背景音乐") == "真");
 }
 
 void save_prize_settings()
@@ -59,10 +56,10 @@ void save_prize_settings()
         return;
     }
 
-    bool saved = write_setting("禁用特效", rt_to_text(rt_get_bool(settings_unit("选择框_禁用特效"), P_CHECKED)));
-    saved = write_setting("禁用背景音乐", rt_to_text(rt_get_bool(settings_unit("选择框_禁用背景音乐"), P_CHECKED)))
+    bool saved = store_setting("禁用特效", rt_to_text(rt_get_bool(settings_unit("选择框_禁用特效"), P_CHECKED)));
+    saved = store_setting("禁用背景音乐", rt_to_text(rt_get_bool(settings_unit("选择框_禁用背景音乐"), P_CHECKED)))
             && saved;
-    saved = write_setting("金蛋个数", count_text) && saved;
+    saved = store_setting("金蛋个数", count_text) && saved;
     PrizeValueTexts values;
     saved = write_prize_values(PrizeSettingsWindow, values) && saved;
     if (!saved) {

@@ -37,8 +37,6 @@ void scale_font(UnitRef label)
         rt_write_unit_property(label, P_LABEL_FONT, 5, scaled(*points));
 }
 
-void write_setting(const char* key, const std::string& value) { store_setting(key, value); }
-
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 
 } // namespace
@@ -124,7 +122,7 @@ void set_wheel_style(int k)
 {
     tick_wheel_style(k);
     rt_set(main_unit("图片框_背景"), P_PICTURE, media::wheel_face(k));
-    write_setting("样式", "zp" + std::to_string(k));
+    store_setting("样式", "zp" + std::to_string(k));
 }
 
 void open_other_settings()
@@ -147,16 +145,16 @@ void apply_other_settings()
 {
     const UnitRef result = main_unit("图片框a_结果");
     const std::string height = rt_get_text(main_unit("编辑框_奖品图片高"), P_TEXT);
-    write_setting("奖品图片高", height);
+    store_setting("奖品图片高", height);
     rt_set(result, P_HEIGHT, rt_to_int(rt_to_number(height)));
     const std::string width = rt_get_text(main_unit("编辑框_奖品图片宽"), P_TEXT);
-    write_setting("奖品图片宽", width);
+    store_setting("奖品图片宽", width);
     rt_set(result, P_WIDTH, rt_to_int(rt_to_number(width)));
-    write_setting("滚动速度", rt_get_text(main_unit("编辑框_滚动速度"), P_TEXT));
-    write_setting("禁用特效", rt_to_text(rt_get_bool(main_unit("选择框_禁用特效"), P_CHECKED)));
-    write_setting("自动停止", rt_get_text(main_unit("编辑框_自动停止"), P_TEXT));
+    store_setting("滚动速度", rt_get_text(main_unit("编辑框_滚动速度"), P_TEXT));
+    store_setting("禁用特效", rt_to_text(rt_get_bool(main_unit("选择框_禁用特效"), P_CHECKED)));
+    store_setting("自动停止", rt_get_text(main_unit("编辑框_自动停止"), P_TEXT));
     close_other_settings();
-    write_setting("计次", rt_get_text(main_unit("编辑框_转盘大小"), P_TEXT));
+    store_setting("计次", rt_get_text(main_unit("编辑框_转盘大小"), P_TEXT));
 
     const UnitRef frame = main_unit("外形框1");
     const UnitRef face = main_unit("图片框_背景");
