@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "runtime/core/gbk_walk.h"
 #include "runtime/core/utf8.h"
 
 namespace ini {
@@ -9,18 +10,12 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-bool is_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool is_trail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
 // Length of the character at s[i] as far as the rules care: 2 for a
 // double-byte GBK character, else 1. In UTF-8 no byte of a longer character
 // looks like ASCII, so byte by byte is enough there.
 std::size_t char_len(std::string_view s, std::size_t i, Encoding encoding)
 {
-    if (encoding == Encoding::gbk && is_lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()
-        && is_trail(static_cast<unsigned char>(s[i + 1])))
-        return 2;
-    return 1;
+    return encoding == Encoding::gbk ? gbk::char_length(s, i) : 1;
 }
 
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
