@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "runtime/core/gbk_walk.h"
+#include "runtime/core/utf8.h"
 
 namespace {
 
@@ -26,64 +27,6 @@ struct Tables {
     std::array<uint16_t, 0x10000> code_to_gbk{};
 };
 
-void append_utf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 sequence at s[i]. Returns its length, or 0 when the
-// bytes there are not well-formed UTF-8 (overlong forms, surrogates and
-// code points above U+10FFFF included).
-size_t decode_utf8(std::string_view s, size_t i, char32_t& cp)
-{
-    const auto at = [&](size_t k) { return static_cast<uint8_t>(s[i + k]); };
-    const auto cont = [&](size_t k, uint8_t lo = 0x80, uint8_t hi = 0xBF) {
-        return i + k < s.size() && at(k) >= lo && at(k) <= hi;
-    };
-    const uint8_t b = at(0);
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    }
-    if (b >= 0xC2 && b <= 0xDF && cont(1)) {
-        cp = (char32_t(b & 0x1F) << 6) | (at(1) & 0x3F);
-        return 2;
-    }
-    if (b >= 0xE0 && b <= 0xEF) {
-        const uint8_t lo = b == 0xE0 ? 0xA0 : 0x80;
-        const uint8_t hi = b == 0xED ? 0x9F : 0xBF;
-        if (cont(1, lo, hi) && cont(2)) {
-            cp = (char32_t(b & 0x0F) << 12) | (char32_t(at(1) & 0x3F) << 6) | (at(2) & 0x3F);
-            return 3;
-        }
-        return 0;
-    }
-    if (b >= 0xF0 && b <= 0xF4) {
-        const uint8_t lo = b == 0xF0 ? 0x90 : 0x80;
-        const uint8_t hi = b == 0xF4 ? 0x8F : 0xBF;
-        if (cont(1, lo, hi) && cont(2) && cont(3)) {
-            cp = (char32_t(b & 0x07) << 18) | (char32_t(at(1) & 0x3F) << 12) | (char32_t(at(2) & 0x3F) << 6)
-                 | (at(3) & 0x3F);
-            return 4;
-        }
-    }
-    return 0;
-}
-
 // Converts one GBK character (1 or 2 bytes) with iconv; 0 when it forms no
 // character or the result is not a single BMP code point.
 char16_t iconv_decode(iconv_t cd, const char* bytes, size_t len)
@@ -99,7 +42,7 @@ char16_t iconv_decode(iconv_t cd, const char* bytes, size_t len)
         return 0;
     char32_t cp = 0;
     const std::string_view u(out, static_cast<size_t>(op - out));
-    if (u.empty() || decode_utf8(u, 0, cp) != u.size() || cp > 0xFFFF)
+    if (u.empty() || utf8::decode(u, 0, cp) != u.size() || cp > 0xFFFF)
         return 0;
     return static_cast<char16_t>(cp);
 }
@@ -162,7 +105,7 @@ std::string utf8_to_gbk(std::string_view utf8)
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         char32_t cp = 0;
-        const size_t len = decode_utf8(utf8, i, cp);
+        const size_t len = utf8::decode(utf8, i, cp);
         if (len == 0) {
             // Not UTF-8: keep the byte itself, as its escape would have been.
             out += utf8[i++];
@@ -203,18 +146,18 @@ std::string gbk_to_utf8(std::string_view gbk)
             const uint8_t trail = static_cast<uint8_t>(gbk[i + 1]);
             const char16_t cp = t.pair_to_code[(b - 0x81) * kTrailCount + (trail - 0x40)];
             if (cp != 0) {
-                append_utf8(out, cp);
+                utf8::append(out, cp);
             } else {
-                append_utf8(out, kEscapeBase + b);
-                append_utf8(out, kEscapeBase + trail);
+                utf8::append(out, kEscapeBase + b);
+                utf8::append(out, kEscapeBase + trail);
             }
             i += 2;
             continue;
         }
         if (b == 0x80 && t.byte80 != 0)
-            append_utf8(out, t.byte80);
+            utf8::append(out, t.byte80);
         else
-            append_utf8(out, kEscapeBase + b);
+            utf8::append(out, kEscapeBase + b);
         ++i;
     }
     return out;

@@ -176,15 +176,8 @@ bool write_in_place(const std::string& target, const std::string& data)
         const int err = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(data.size())) == 0 ? 0 : errno;
         ok = err != ENOSPC && err != EDQUOT && err != EFBIG;
     }
-    std::size_t done = 0;
-    while (ok && done < data.size()) {
-        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
+    // Freshly opened without O_APPEND, the descriptor writes from offset 0.
+    ok = ok && write_all(fd, data);
     ok = ok && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 && ::fsync(fd) == 0;
     return (::close(fd) == 0) && ok;
 }

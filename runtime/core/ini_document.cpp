@@ -2,23 +2,20 @@
 
 #include <cstdint>
 
+#include "runtime/core/gbk_walk.h"
+#include "runtime/core/utf8.h"
+
 namespace ini {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-bool is_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool is_trail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
 // Length of the character at s[i] as far as the rules care: 2 for a
 // double-byte GBK character, else 1. In UTF-8 no byte of a longer character
 // looks like ASCII, so byte by byte is enough there.
 std::size_t char_len(std::string_view s, std::size_t i, Encoding encoding)
 {
-    if (encoding == Encoding::gbk && is_lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()
-        && is_trail(static_cast<unsigned char>(s[i + 1])))
-        return 2;
-    return 1;
+    return encoding == Encoding::gbk ? gbk::char_length(s, i) : 1;
 }
 
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -271,58 +268,18 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
 
 namespace {
 
-void put_utf8(std::string& out, uint32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The code point at s[i] and its length; a byte that starts no valid
 // sequence is U+FFFD of length 1. Surrogates encoded on their own (as we
 // write unpaired UTF-16 units) are taken as they stand.
-uint32_t take_utf8(std::string_view s, std::size_t i, std::size_t& len)
+char32_t take_utf8(std::string_view s, std::size_t i, std::size_t& len)
 {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const unsigned char c = b(0);
-    len = 1;
-    if (c < 0x80)
-        return c;
-    std::size_t n = 0;
-    uint32_t v = 0;
-    uint32_t min = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2, v = c & 0x1F, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3, v = c & 0x0F, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4, v = c & 0x07, min = 0x10000;
-    } else {
-        return 0xFFFD;
+    char32_t cp = 0;
+    len = utf8::decode(s, i, cp, utf8::Surrogates::allow);
+    if (len == 0) {
+        len = 1;
+        cp = 0xFFFD;
     }
-    if (i + n > s.size())
-        return 0xFFFD;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((b(k) & 0xC0) != 0x80)
-            return 0xFFFD;
-        v = (v << 6) | (b(k) & 0x3F);
-    }
-    if (v < min || v > 0x10FFFF)
-        return 0xFFFD;
-    len = n;
-    return v;
+    return cp;
 }
 
 } // namespace
@@ -354,12 +311,12 @@ FileText::FileText(std::string_view file)
         if (u >= 0xD800 && u <= 0xDBFF && k + 2 < units.size()) {
             const uint32_t low = unit(k + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                put_utf8(text_, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                utf8::append(text_, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 k += 2;
                 continue;
             }
         }
-        put_utf8(text_, u);
+        utf8::append(text_, u);
     }
 }
 
@@ -385,7 +342,7 @@ std::string FileText::file_with(std::string_view text) const
     };
     for (std::size_t i = 0; i < text.size();) {
         std::size_t len = 1;
-        const uint32_t c = take_utf8(text, i, len);
+        const char32_t c = take_utf8(text, i, len);
         i += len;
         if (c >= 0x10000) {
             put_unit(0xD800 + ((c - 0x10000) >> 10));

@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPoint>
 #include <QPointer>
 #include <QRect>
 #include <QSize>

@@ -51,7 +51,8 @@ Picture decode_picture(const Bytes& data, QSize fit) {
     case Kind::Jpeg: {
         bool reduced = false;
         Picture picture = still(decode_jpeg(data.data(), data.size(), fit, &reduced));
-        picture.reduced = reduced && !picture.empty();
+        // decode_jpeg reports a reduction only for an image it returns.
+        picture.reduced = reduced;
         return picture;
     }
     case Kind::Png:

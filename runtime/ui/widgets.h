@@ -54,7 +54,6 @@ private:
     QWidget* owner_;
     Bytes bytes_;
     Picture picture_;
-    QSize fit_;
     size_t frame_ = 0;
     QTimer timer_;
     QImage cache_;

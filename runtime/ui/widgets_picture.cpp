@@ -101,7 +101,6 @@ void PictureSlot::set(const Bytes& data, QSize fit)
 {
     timer_.stop();
     bytes_ = data;
-    fit_ = fit;
     picture_ = data.empty() ? Picture() : DecodedPictures::instance().get(data, fit);
     frame_ = 0;
     cache_ = QImage();
@@ -114,11 +113,9 @@ void PictureSlot::fit_to(QSize box)
 {
     if (!box.isValid() || serves(picture_, box))
         return;
-    fit_ = box;
-    picture_ = DecodedPictures::instance().get(bytes_, box);
-    frame_ = 0;
-    cache_ = QImage();
-    owner_->update();
+    // Only a reduced JPEG gets here: a still picture, so no timer runs and
+    // set() starts none.
+    set(bytes_, box);
 }
 
 QImage PictureSlot::frame() const
