@@ -84,6 +84,16 @@ Rgba grey(int v) { return {uint8_t(v), uint8_t(v), uint8_t(v), 255}; }
 
 void append(Bytes& to, const Bytes& tags) { to.insert(to.end(), tags.begin(), tags.end()); }
 
+// Frame f of a sprite's animation of one object: frame 0 puts `character`
+// at `depth`, later frames move what is there.
+void place_frame(Bytes& tags, int f, uint16_t depth, uint16_t character, const Matrix& m,
+                 const std::optional<ColorTransform>& cx = std::nullopt) {
+    Place p{depth, std::nullopt, m, cx, f > 0};
+    if (f == 0)
+        p.character = character;
+    append(tags, place_object2(p));
+}
+
 struct RayKind {
     double life_s;      // how long the spark flies
     double distance;    // how far it gets, stage pixels
@@ -211,19 +221,14 @@ uint16_t Show::rocket() {
     Rng rng(7);
     const int frames = 3;
     for (int f = 0; f < frames; ++f) {
-        Place head{1, std::nullopt, Matrix::place(0, 0, 0.55), std::nullopt, f > 0};
+        // The head stands still: placed once.
         if (f == 0)
-            head.character = spark_;
-        if (f == 0)
-            append(tags, place_object2(head));
+            place_frame(tags, f, 1, spark_, Matrix::place(0, 0, 0.55));
         for (int k = 0; k < 4; ++k) {
             const double y = tw(5.5 + 5.5 * k);
             const double x = tw(rng.between(-0.9, 0.9));
             const double s = (1.0 - 0.19 * k) * rng.between(0.7, 1.05);
-            Place dot{uint16_t(2 + k), std::nullopt, Matrix::place(x, y, s), std::nullopt, f > 0};
-            if (f == 0)
-                dot.character = ember_;
-            append(tags, place_object2(dot));
+            place_frame(tags, f, uint16_t(2 + k), ember_, Matrix::place(x, y, s));
         }
         append(tags, show_frame());
     }
@@ -249,15 +254,9 @@ uint16_t Show::ray(const RayKind& k) {
             // A streak never reaches back past where the spark started.
             const double length =
                 std::clamp(std::min(speed(u) * k.trail_s * (1 - k.sparkle * rng.uniform()), x + 2), 2.0, 70.0);
-            Place p{1, std::nullopt, Matrix::place(tw(x), 0, length / kStreakLength, hs), std::nullopt, f > 0};
-            if (f == 0)
-                p.character = streak_;
-            append(tags, place_object2(p));
+            place_frame(tags, f, 1, streak_, Matrix::place(tw(x), 0, length / kStreakLength, hs));
         }
-        Place head{2, std::nullopt, Matrix::place(tw(x), 0, hs), std::nullopt, f > 0};
-        if (f == 0)
-            head.character = k.ember ? ember_ : spark_;
-        append(tags, place_object2(head));
+        place_frame(tags, f, 2, k.ember ? ember_ : spark_, Matrix::place(tw(x), 0, hs));
         append(tags, show_frame());
     }
     return add_sprite(frames, tags);
@@ -293,10 +292,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
         if (flash_scale > 0) {
             if (f < flash_frames) {
                 const double s = flash_scale * (1.0 - 0.75 * f / double(flash_frames));
-                Place p{1, std::nullopt, Matrix::place(0, 0, s), std::nullopt, f > 0};
-                if (f == 0)
-                    p.character = flash_;
-                append(tags, place_object2(p));
+                place_frame(tags, f, 1, flash_, Matrix::place(0, 0, s));
             } else if (f == flash_frames) {
                 append(tags, remove_object2(1));
             }
@@ -310,10 +306,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
             c.ma = int32_t(std::lround(256.0 * (left - 0.5) / (fade + 0.5)));
             cx = c;
         }
-        Place p{2, std::nullopt, Matrix::translate(0, tw(sag)), cx, f > 0};
-        if (f == 0)
-            p.character = group_id;
-        append(tags, place_object2(p));
+        place_frame(tags, f, 2, group_id, Matrix::translate(0, tw(sag)), cx);
         append(tags, show_frame());
     }
     return add_sprite(frames, tags);
@@ -331,10 +324,7 @@ int Show::shell(uint16_t burst_id, int burst_frames, double rise_s, double heigh
     for (int f = 0; f < rise; ++f) {
         const double u = double(f) / rise;
         const double y = -height * (1 - (1 - u) * (1 - u));
-        Place p{1, std::nullopt, Matrix::translate(0, tw(y)), std::nullopt, f > 0};
-        if (f == 0)
-            p.character = rocket_;
-        append(tags, place_object2(p));
+        place_frame(tags, f, 1, rocket_, Matrix::translate(0, tw(y)));
         append(tags, show_frame());
     }
     shells_.push_back({add_sprite(rise, tags), rise, height, burst_id, burst_frames});
