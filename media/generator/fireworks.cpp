@@ -493,7 +493,19 @@ struct Padding {
     uint32_t seed = 1;
 };
 
-Bytes assemble(int n, const Content& c, const Padding* pad) {
+Header header_of(int n) {
+    const MovieForm& m = kForms[n];
+    Header h;
+    h.compressed = m.compressed;
+    h.version = m.version;
+    h.width_twips = m.width * 20;
+    h.height_twips = m.height * 20;
+    h.frame_rate = m.frame_rate;
+    h.frames = uint16_t(m.frames);
+    return h;
+}
+
+Bytes tags_of(int n, const Content& c, const Padding* pad) {
     const MovieForm& m = kForms[n];
     Bytes tags;
     if (m.version >= 8)
@@ -504,15 +516,10 @@ Bytes assemble(int n, const Content& c, const Padding* pad) {
     append(tags, c.defs);
     append(tags, c.timeline);
     append(tags, end_tag());
-    Header h;
-    h.compressed = m.compressed;
-    h.version = m.version;
-    h.width_twips = m.width * 20;
-    h.height_twips = m.height * 20;
-    h.frame_rate = m.frame_rate;
-    h.frames = uint16_t(m.frames);
-    return movie(h, tags);
+    return tags;
 }
+
+Bytes assemble(int n, const Content& c, const Padding* pad) { return movie(header_of(n), tags_of(n, c, pad)); }
 
 size_t movie_length_of(const Bytes& movie) {
     return size_t(movie[4]) | size_t(movie[5]) << 8 | size_t(movie[6]) << 16 | size_t(movie[7]) << 24;
@@ -542,7 +549,7 @@ std::vector<uint8_t> make_movie(int n) {
         return std::runtime_error("fireworks: movie " + std::to_string(n) + " " + what);
     };
     // What the movie weighs without its sound decides the sound's length.
-    const size_t bare = movie_length_of(assemble(n, c, nullptr));
+    const size_t bare = movie_length(header_of(n), tags_of(n, c, nullptr).size());
     if (bare + define_sound_size(0) > m.uncompressed_size)
         throw failed("is too big before padding");
     Padding pad;
@@ -558,9 +565,11 @@ std::vector<uint8_t> make_movie(int n) {
     // Compressed: the stored size grows with the popping samples by about a
     // byte a sample, so a search finds their number, and where zlib's
     // choices skip the size, another seed gets it exactly.
+    Bytes last; // the movie stored() made last
     auto stored = [&](size_t popping) {
         pad.popping = popping;
-        return assemble(n, c, &pad).size();
+        last = assemble(n, c, &pad);
+        return last.size();
     };
     for (pad.seed = 1; pad.seed <= 64; ++pad.seed) {
         size_t lo = 0, hi = pad.samples;
@@ -573,7 +582,7 @@ std::vector<uint8_t> make_movie(int n) {
         }
         for (size_t k = hi > 48 ? hi - 48 : 0; k <= std::min(pad.samples, hi + 48); ++k)
             if (stored(k) == m.stored_size)
-                return assemble(n, c, &pad);
+                return last;
     }
     throw failed("missed its compressed size");
 }
