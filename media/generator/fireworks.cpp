@@ -33,6 +33,17 @@ using namespace swfw;
 
 constexpr double kPi = 3.14159265358979323846;
 
+struct MovieForm {
+    bool compressed;
+    uint8_t version;
+    size_t stored_size;
+    size_t uncompressed_size; // equals stored_size for an uncompressed movie
+    int width, height;        // stage, pixels
+    double frame_rate;
+    int frames;
+};
+
+// 0: the default movie; 1..3: the fireworks.
 const MovieForm kForms[4] = {
     {false, 5, 18547, 18547, 680, 350, 24, 1},
     {true, 8, 19487, 29995, 550, 400, 12, 91},
@@ -534,8 +545,6 @@ Content content(int n) {
     }
 }
 
-} // namespace
-
 const MovieForm& movie_form(int n) {
     if (n < 0 || n > 3)
         throw std::out_of_range("fireworks: no movie " + std::to_string(n));
@@ -586,6 +595,8 @@ std::vector<uint8_t> make_movie(int n) {
     }
     throw failed("missed its compressed size");
 }
+
+} // namespace
 
 void write_movies(const std::filesystem::path& out) {
     const char* const names[] = {"default.swf", "fireworks1.swf", "fireworks2.swf", "fireworks3.swf"};
