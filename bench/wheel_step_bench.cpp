@@ -19,6 +19,7 @@
 #include "runtime/ini.h"
 #include "runtime/ui.h"
 #include "runtime/ui/sound.h"
+#include "tests/support/temp_dir.h"
 #include "wheel/wheel.h"
 
 namespace {
@@ -88,20 +89,21 @@ private:
         rt_init(argc, argv);
         sound::force_silent_output(true);
 
-        std::string pattern = (std::filesystem::temp_directory_path() / "prizedraw-wheel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        rt_set_run_dir(pattern);
-        std::filesystem::create_directory(pattern + "/奖品图片");
+        // The wheel itself is never destroyed, but the folder is a static of
+        // its own, so its pictures (about 24 MB) are removed at exit.
+        static TempDir folder;
+        const std::string& dir = folder.path();
+        rt_set_run_dir(dir);
+        std::filesystem::create_directory(folder.file("奖品图片"));
         for (int grade = 1; grade <= 8; ++grade) {
             const Bytes picture = camera_picture(grade);
             picture_bytes = picture.size();
-            rt_write_file(pattern + "/奖品图片/" + std::to_string(grade) + ".jpg", picture);
+            rt_write_file(dir + "/奖品图片/" + std::to_string(grade) + ".jpg", picture);
         }
-        rt_write_config(pattern + "/config.a", "zbt", "一", "5");
+        rt_write_config(dir + "/config.a", "zbt", "一", "5");
         // The step timer never fires by itself: every step is the benchmark's.
-        rt_write_config(pattern + "/config.a", "zbt", "滚动速度", "600000");
-        rt_write_config(pattern + "/config.a", "zbt", "背景音乐", "假");
+        rt_write_config(dir + "/config.a", "zbt", "滚动速度", "600000");
+        rt_write_config(dir + "/config.a", "zbt", "背景音乐", "假");
         wheel::define_windows();
         rt_load_window(wheel::MainWindow);
         wheel::toggle_draw();

@@ -2,20 +2,16 @@
 // picture decoder (with and without a box to scale JPEGs into) and the
 // cursor decoder.
 
-#include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz/gui_init.h"
 #include "runtime/ui/picture.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // Cursors are pixmaps, and pixmaps need the GUI application.
-    static int argc = 1;
     static char name[] = "picture_fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    start_offscreen_gui(name);
     return 0;
 }
 

@@ -1,23 +1,19 @@
 // libFuzzer entry for the SWF reader and the movie player: every input is
 // read, and whatever reads is played for a few frames into a small picture.
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/gui_init.h"
 #include "platform/swf.h"
 #include "platform/ui/movie_player.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
     static char name[] = "swf_fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    start_offscreen_gui(name);
     return 0;
 }
 

@@ -9,11 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "media/generator/fireworks.h"
 #include "media/generator/swf_writer.h"
+#include "media/movies.h"
 
 namespace w = gen::swfw;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
 
@@ -68,9 +67,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     std::vector<std::pair<std::string, Bytes>> seeds = {
-        {"default.swf", gen::make_movie(0)},    {"fireworks1.swf", gen::make_movie(1)},
-        {"fireworks2.swf", gen::make_movie(2)}, {"fireworks3.swf", gen::make_movie(3)},
-        {"sampler.swf", sampler(false)},              {"sampler-cws.swf", sampler(true)},
+        {"default.swf", media::default_movie()},        {"fireworks1.swf", media::fireworks_movie(1)},
+        {"fireworks2.swf", media::fireworks_movie(2)}, {"fireworks3.swf", media::fireworks_movie(3)},
+        {"sampler.swf", sampler(false)},               {"sampler-cws.swf", sampler(true)},
     };
     const size_t whole = seeds.size();
     for (size_t i = 0; i < whole; ++i) {

@@ -17,11 +17,8 @@
 
 #include "swf_writer.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -33,6 +30,17 @@ using namespace swfw;
 
 constexpr double kPi = 3.14159265358979323846;
 
+struct MovieForm {
+    bool compressed;
+    uint8_t version;
+    size_t stored_size;
+    size_t uncompressed_size; // equals stored_size for an uncompressed movie
+    int width, height;        // stage, pixels
+    double frame_rate;
+    int frames;
+};
+
+// 0: the default movie; 1..3: the fireworks.
 const MovieForm kForms[4] = {
     {false, 5, 18547, 18547, 680, 350, 24, 1},
     {true, 8, 19487, 29995, 550, 400, 12, 91},
@@ -83,6 +91,16 @@ ColorTransform tint(Rgb c) {
 Rgba grey(int v) { return {uint8_t(v), uint8_t(v), uint8_t(v), 255}; }
 
 void append(Bytes& to, const Bytes& tags) { to.insert(to.end(), tags.begin(), tags.end()); }
+
+// Frame f of a sprite's animation of one object: frame 0 puts `character`
+// at `depth`, later frames move what is there.
+void place_frame(Bytes& tags, int f, uint16_t depth, uint16_t character, const Matrix& m,
+                 const std::optional<ColorTransform>& cx = std::nullopt) {
+    Place p{depth, std::nullopt, m, cx, f > 0};
+    if (f == 0)
+        p.character = character;
+    append(tags, place_object2(p));
+}
 
 struct RayKind {
     double life_s;      // how long the spark flies
@@ -211,19 +229,14 @@ uint16_t Show::rocket() {
     Rng rng(7);
     const int frames = 3;
     for (int f = 0; f < frames; ++f) {
-        Place head{1, std::nullopt, Matrix::place(0, 0, 0.55), std::nullopt, f > 0};
+        // The head stands still: placed once.
         if (f == 0)
-            head.character = spark_;
-        if (f == 0)
-            append(tags, place_object2(head));
+            place_frame(tags, f, 1, spark_, Matrix::place(0, 0, 0.55));
         for (int k = 0; k < 4; ++k) {
             const double y = tw(5.5 + 5.5 * k);
             const double x = tw(rng.between(-0.9, 0.9));
             const double s = (1.0 - 0.19 * k) * rng.between(0.7, 1.05);
-            Place dot{uint16_t(2 + k), std::nullopt, Matrix::place(x, y, s), std::nullopt, f > 0};
-            if (f == 0)
-                dot.character = ember_;
-            append(tags, place_object2(dot));
+            place_frame(tags, f, uint16_t(2 + k), ember_, Matrix::place(x, y, s));
         }
         append(tags, show_frame());
     }
@@ -249,15 +262,9 @@ uint16_t Show::ray(const RayKind& k) {
             // A streak never reaches back past where the spark started.
             const double length =
                 std::clamp(std::min(speed(u) * k.trail_s * (1 - k.sparkle * rng.uniform()), x + 2), 2.0, 70.0);
-            Place p{1, std::nullopt, Matrix::place(tw(x), 0, length / kStreakLength, hs), std::nullopt, f > 0};
-            if (f == 0)
-                p.character = streak_;
-            append(tags, place_object2(p));
+            place_frame(tags, f, 1, streak_, Matrix::place(tw(x), 0, length / kStreakLength, hs));
         }
-        Place head{2, std::nullopt, Matrix::place(tw(x), 0, hs), std::nullopt, f > 0};
-        if (f == 0)
-            head.character = k.ember ? ember_ : spark_;
-        append(tags, place_object2(head));
+        place_frame(tags, f, 2, k.ember ? ember_ : spark_, Matrix::place(tw(x), 0, hs));
         append(tags, show_frame());
     }
     return add_sprite(frames, tags);
@@ -293,10 +300,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
         if (flash_scale > 0) {
             if (f < flash_frames) {
                 const double s = flash_scale * (1.0 - 0.75 * f / double(flash_frames));
-                Place p{1, std::nullopt, Matrix::place(0, 0, s), std::nullopt, f > 0};
-                if (f == 0)
-                    p.character = flash_;
-                append(tags, place_object2(p));
+                place_frame(tags, f, 1, flash_, Matrix::place(0, 0, s));
             } else if (f == flash_frames) {
                 append(tags, remove_object2(1));
             }
@@ -310,10 +314,7 @@ uint16_t Show::burst(const std::vector<std::pair<uint16_t, Matrix>>& rings, int 
             c.ma = int32_t(std::lround(256.0 * (left - 0.5) / (fade + 0.5)));
             cx = c;
         }
-        Place p{2, std::nullopt, Matrix::translate(0, tw(sag)), cx, f > 0};
-        if (f == 0)
-            p.character = group_id;
-        append(tags, place_object2(p));
+        place_frame(tags, f, 2, group_id, Matrix::translate(0, tw(sag)), cx);
         append(tags, show_frame());
     }
     return add_sprite(frames, tags);
@@ -331,10 +332,7 @@ int Show::shell(uint16_t burst_id, int burst_frames, double rise_s, double heigh
     for (int f = 0; f < rise; ++f) {
         const double u = double(f) / rise;
         const double y = -height * (1 - (1 - u) * (1 - u));
-        Place p{1, std::nullopt, Matrix::translate(0, tw(y)), std::nullopt, f > 0};
-        if (f == 0)
-            p.character = rocket_;
-        append(tags, place_object2(p));
+        place_frame(tags, f, 1, rocket_, Matrix::translate(0, tw(y)));
         append(tags, show_frame());
     }
     shells_.push_back({add_sprite(rise, tags), rise, height, burst_id, burst_frames});
@@ -503,7 +501,19 @@ struct Padding {
     uint32_t seed = 1;
 };
 
-Bytes assemble(int n, const Content& c, const Padding* pad) {
+Header header_of(int n) {
+    const MovieForm& m = kForms[n];
+    Header h;
+    h.compressed = m.compressed;
+    h.version = m.version;
+    h.width_twips = m.width * 20;
+    h.height_twips = m.height * 20;
+    h.frame_rate = m.frame_rate;
+    h.frames = uint16_t(m.frames);
+    return h;
+}
+
+Bytes tags_of(int n, const Content& c, const Padding* pad) {
     const MovieForm& m = kForms[n];
     Bytes tags;
     if (m.version >= 8)
@@ -514,15 +524,10 @@ Bytes assemble(int n, const Content& c, const Padding* pad) {
     append(tags, c.defs);
     append(tags, c.timeline);
     append(tags, end_tag());
-    Header h;
-    h.compressed = m.compressed;
-    h.version = m.version;
-    h.width_twips = m.width * 20;
-    h.height_twips = m.height * 20;
-    h.frame_rate = m.frame_rate;
-    h.frames = uint16_t(m.frames);
-    return movie(h, tags);
+    return tags;
 }
+
+Bytes assemble(int n, const Content& c, const Padding* pad) { return movie(header_of(n), tags_of(n, c, pad)); }
 
 size_t movie_length_of(const Bytes& movie) {
     return size_t(movie[4]) | size_t(movie[5]) << 8 | size_t(movie[6]) << 16 | size_t(movie[7]) << 24;
@@ -537,8 +542,6 @@ Content content(int n) {
     }
 }
 
-} // namespace
-
 const MovieForm& movie_form(int n) {
     if (n < 0 || n > 3)
         throw std::out_of_range("fireworks: no movie " + std::to_string(n));
@@ -552,7 +555,7 @@ std::vector<uint8_t> make_movie(int n) {
         return std::runtime_error("fireworks: movie " + std::to_string(n) + " " + what);
     };
     // What the movie weighs without its sound decides the sound's length.
-    const size_t bare = movie_length_of(assemble(n, c, nullptr));
+    const size_t bare = movie_length(header_of(n), tags_of(n, c, nullptr).size());
     if (bare + define_sound_size(0) > m.uncompressed_size)
         throw failed("is too big before padding");
     Padding pad;
@@ -568,9 +571,11 @@ std::vector<uint8_t> make_movie(int n) {
     // Compressed: the stored size grows with the popping samples by about a
     // byte a sample, so a search finds their number, and where zlib's
     // choices skip the size, another seed gets it exactly.
+    Bytes last; // the movie stored() made last
     auto stored = [&](size_t popping) {
         pad.popping = popping;
-        return assemble(n, c, &pad).size();
+        last = assemble(n, c, &pad);
+        return last.size();
     };
     for (pad.seed = 1; pad.seed <= 64; ++pad.seed) {
         size_t lo = 0, hi = pad.samples;
@@ -583,18 +588,20 @@ std::vector<uint8_t> make_movie(int n) {
         }
         for (size_t k = hi > 48 ? hi - 48 : 0; k <= std::min(pad.samples, hi + 48); ++k)
             if (stored(k) == m.stored_size)
-                return assemble(n, c, &pad);
+                return last;
     }
     throw failed("missed its compressed size");
 }
+
+} // namespace
 
 void write_movies(const std::filesystem::path& out) {
     const char* const names[] = {"default.swf", "fireworks1.swf", "fireworks2.swf", "fireworks3.swf"};
     std::vector<Bytes> movies;
     for (int n = 0; n < 4; ++n) {
         movies.push_back(make_movie(n));
-        const MovieForm& m = kForms[n];
-        if (movies.back().size() != m.stored_size || movie_length_of(movies.back()) != m.uncompressed_size)
+        // make_movie sees to the stored size; the length field is checked here.
+        if (movie_length_of(movies.back()) != kForms[n].uncompressed_size)
             throw std::runtime_error(std::string("fireworks: ") + names[n] + " missed its form");
         write_file(out / names[n], movies.back());
     }

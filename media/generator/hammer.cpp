@@ -137,21 +137,20 @@ std::vector<uint8_t> encode_cur(const Canvas& picture)
     u16(32);
     for (int i = 0; i < 6; ++i)
         u32(0);
-    auto byte = [](double v) { return uint8_t(std::lround(clamp01(v) * 255)); };
     for (int y = n - 1; y >= 0; --y)
         for (int x = 0; x < n; ++x) {
             const Colour s = picture.straight(x, y);
-            const uint8_t a = byte(s.a);
-            out.push_back(a ? byte(s.b) : 0);
-            out.push_back(a ? byte(s.g) : 0);
-            out.push_back(a ? byte(s.r) : 0);
+            const uint8_t a = byte_of(s.a);
+            out.push_back(a ? byte_of(s.b) : 0);
+            out.push_back(a ? byte_of(s.g) : 0);
+            out.push_back(a ? byte_of(s.r) : 0);
             out.push_back(a);
         }
     for (int y = n - 1; y >= 0; --y)
         for (int bx = 0; bx < n / 8; ++bx) {
             uint8_t bits = 0;
             for (int i = 0; i < 8; ++i)
-                if (byte(picture.straight(bx * 8 + i, y).a) == 0)
+                if (byte_of(picture.straight(bx * 8 + i, y).a) == 0)
                     bits = uint8_t(bits | (0x80 >> i));
             out.push_back(bits);
         }

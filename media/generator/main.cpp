@@ -12,11 +12,9 @@
 #include "sound.h"
 #include "wheel_media.h"
 
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -33,8 +31,8 @@ Bytes picture_gif(const gen::Canvas& c)
     for (int y = 0; y < c.height(); ++y)
         for (int x = 0; x < c.width(); ++x) {
             const gen::Colour s = c.straight(x, y);
-            auto byte = [](double v) { return uint8_t(std::lround(gen::clamp01(v) * 255)); };
-            px[size_t(y) * size_t(c.width()) + size_t(x)] = {byte(s.r), byte(s.g), byte(s.b), byte(s.a)};
+            px[size_t(y) * size_t(c.width()) + size_t(x)] = {gen::byte_of(s.r), gen::byte_of(s.g), gen::byte_of(s.b),
+                                                             gen::byte_of(s.a)};
         }
     return gen::encode_gif(gen::quantize(px, c.width(), c.height(), true));
 }

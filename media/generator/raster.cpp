@@ -17,6 +17,8 @@ Colour scale(Colour c, double s) { return {c.r * s, c.g * s, c.b * s, c.a}; }
 
 double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
+uint8_t byte_of(double v) { return uint8_t(std::lround(clamp01(v) * 255)); }
+
 double smoothstep(double e0, double e1, double x)
 {
     const double t = clamp01((x - e0) / (e1 - e0));

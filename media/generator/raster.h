@@ -31,6 +31,8 @@ Colour mix(Colour a, Colour b, double t);
 Colour scale(Colour c, double s); // scales r, g, b only
 
 double clamp01(double v);
+// A component 0..1 as a byte 0..255, rounded to nearest.
+uint8_t byte_of(double v);
 double smoothstep(double e0, double e1, double x);
 
 struct Box {

@@ -261,8 +261,6 @@ private:
     std::array<Card, 8> cards_{};
 };
 
-uint8_t byte_of(double v) { return static_cast<uint8_t>(std::lround(clamp01(v) * 255)); }
-
 } // namespace
 
 RgbImage draw_wheel_face(int style)

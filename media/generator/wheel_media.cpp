@@ -5,9 +5,6 @@
 #include "wheel_faces.h"
 #include "wheel_jpeg.h"
 
-#include <cstdio>
-#include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
