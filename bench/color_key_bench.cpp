@@ -5,28 +5,29 @@
 #include <benchmark/benchmark.h>
 
 #include <QBitmap>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 
-#include <map>
-#include <utility>
+#include <cstdlib>
 #include <vector>
 
-#include "bench/gui.h"
 #include "media/movies.h"
 #include "platform/ui/color_key.h"
 #include "platform/ui/movie_player.h"
 
 namespace {
 
-// Painted once per movie: both ways of cutting read the same frames.
-const std::vector<QImage>& frames_of(int n)
+std::vector<QImage> frames_of(int n)
 {
-    ensure_gui();
-    static std::map<int, std::vector<QImage>> painted;
-    if (const auto known = painted.find(n); known != painted.end())
-        return known->second;
+    if (!QGuiApplication::instance()) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "prizedraw_bench";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
     platform::MoviePlayer player(media::fireworks_movie(n));
     std::vector<QImage> frames;
     for (int i = 0; i < player.frame_count(); ++i) {
@@ -38,12 +39,12 @@ const std::vector<QImage>& frames_of(int n)
         frames.push_back(frame);
         player.advance();
     }
-    return painted.emplace(n, std::move(frames)).first->second;
+    return frames;
 }
 
 void BM_KeyCutByMaskPicture(benchmark::State& state)
 {
-    const std::vector<QImage>& frames = frames_of(int(state.range(0)));
+    const std::vector<QImage> frames = frames_of(int(state.range(0)));
     size_t i = 0;
     for (auto _ : state) {
         const QImage& f = frames[i++ % frames.size()];
@@ -54,7 +55,7 @@ void BM_KeyCutByMaskPicture(benchmark::State& state)
 
 void BM_KeyCutByRowRuns(benchmark::State& state)
 {
-    const std::vector<QImage>& frames = frames_of(int(state.range(0)));
+    const std::vector<QImage> frames = frames_of(int(state.range(0)));
     size_t i = 0;
     int64_t rects = 0;
     for (auto _ : state) {
