@@ -5,14 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QBitmap>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 
-#include <cstdlib>
 #include <vector>
 
+#include "bench/gui.h"
 #include "media/movies.h"
 #include "platform/ui/color_key.h"
 #include "platform/ui/movie_player.h"
@@ -21,13 +20,7 @@ namespace {
 
 std::vector<QImage> frames_of(int n)
 {
-    if (!QGuiApplication::instance()) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "prizedraw_bench";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
+    ensure_gui();
     platform::MoviePlayer player(media::fireworks_movie(n));
     std::vector<QImage> frames;
     for (int i = 0; i < player.frame_count(); ++i) {

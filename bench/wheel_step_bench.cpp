@@ -15,6 +15,7 @@
 
 #include <jpeglib.h>
 
+#include "bench/gui.h"
 #include "runtime/files.h"
 #include "runtime/ini.h"
 #include "runtime/ui.h"
@@ -82,11 +83,7 @@ public:
 private:
     SpinningWheel()
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "prizedraw_bench";
-        static char* argv[] = {name, nullptr};
-        rt_init(argc, argv);
+        ensure_gui();
         sound::force_silent_output(true);
 
         // The wheel itself is never destroyed, but the folder is a static of
