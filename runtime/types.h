@@ -4,8 +4,7 @@
 #include <variant>
 #include <vector>
 
-// A byte set: pictures, sounds and file contents travel as these.
-using Bytes = std::vector<uint8_t>;
+#include "runtime/byte_set.h"
 
 // Names one unit of one window. Unit 0 is the window itself.
 struct UnitRef {

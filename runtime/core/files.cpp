@@ -105,25 +105,30 @@ Bytes rt_read_file(std::string_view path)
     const int fd = open_regular(rt_native_path(path));
     if (fd < 0)
         return Bytes();
-    Bytes data;
+    // Straight into the buffer the byte set keeps: the wheel reads a camera
+    // picture at every step. One byte more than the file lets the read that
+    // finds the end go without growing the buffer.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        data.reserve(static_cast<size_t>(st.st_size));
-    uint8_t buf[65536];
+    const bool sized = ::fstat(fd, &st) == 0 && st.st_size > 0;
+    std::vector<uint8_t> data(sized ? static_cast<size_t>(st.st_size) + 1 : size_t{65536});
+    size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (used == data.size())
+            data.resize(data.size() * 2); // the file grew while we read
+        const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
         if (n == 0)
             break;
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            data.clear();
+            used = 0;
             break;
         }
-        data.insert(data.end(), buf, buf + n);
+        used += static_cast<size_t>(n);
     }
     ::close(fd);
-    return data;
+    data.resize(used);
+    return Bytes(std::move(data));
 }
 
 bool rt_write_file(std::string_view path, const Bytes& data) { return rt_write_file(path, std::vector<Bytes>{data}); }

@@ -20,6 +20,7 @@
 namespace {
 
 using namespace swf_parts;
+using swf_parts::Bytes;
 
 // At 10 fps.
 Bytes movie(uint16_t frames, const Bytes& tags)
@@ -231,7 +232,8 @@ TEST(MoviePlayer, FireworksShowBrightSparksOverTheStage)
 
     for (int n = 1; n <= 3; ++n) {
         SCOPED_TRACE("fireworks " + std::to_string(n));
-        platform::MoviePlayer p(media::fireworks_movie(n));
+        const ::Bytes& stored = media::fireworks_movie(n);
+        platform::MoviePlayer p(std::vector<uint8_t>(stored.begin(), stored.end()));
         ASSERT_FALSE(p.empty());
         // The first three seconds, which is all the overlay ever shows.
         const int frames = int(std::lround(3 * p.frame_rate()));
