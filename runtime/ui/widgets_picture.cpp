@@ -4,7 +4,6 @@
 #include <QResizeEvent>
 
 #include <algorithm>
-#include <cstring>
 #include <list>
 
 namespace rtui {
@@ -28,7 +27,9 @@ bool serves(const Picture& picture, QSize fit)
 
 // Recently decoded pictures by content, shared by all picture units. The
 // wheel's highlight reads the same few prize pictures from disk at every
-// step and hands them from box to box; equal bytes are not decoded again.
+// step and hands them from box to box; equal bytes are not decoded again,
+// and the boxes keep the bytes the cache already holds, so a picture's
+// bytes are held once however many times they were read.
 class DecodedPictures {
 public:
     static DecodedPictures& instance()
@@ -37,17 +38,25 @@ public:
         return *cache;
     }
 
-    Picture get(const Bytes& data, QSize fit)
+    struct Found {
+        Bytes bytes;
+        Picture picture;
+    };
+
+    Found get(const Bytes& data, QSize fit)
     {
-        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-            if (it->bytes.size() != data.size() || std::memcmp(it->bytes.data(), data.data(), data.size()) != 0)
-                continue;
+        // A set handed on from another box is the very buffer decoded
+        // before: no need to compare megabytes.
+        auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.bytes.shares_buffer_with(data); });
+        if (it == entries_.end())
+            it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bytes == data; });
+        if (it != entries_.end()) {
             if (serves(it->picture, fit)) {
                 entries_.splice(entries_.begin(), entries_, it);
-                return entries_.front().picture;
+                return {entries_.front().bytes, entries_.front().picture};
             }
             drop(it);
-            break;
         }
         Picture picture = decode_picture(data, fit);
         const size_t cost = cost_of(data, picture);
@@ -57,7 +66,7 @@ public:
             while (entries_.size() > kMaxEntries || held_ > kMaxBytes)
                 drop(std::prev(entries_.end()));
         }
-        return picture;
+        return {data, picture};
     }
 
 private:
@@ -89,6 +98,57 @@ private:
     size_t held_ = 0;
 };
 
+// Scaled copies of frames, shared by all picture units: the wheel's pictures
+// move from box to box at every step, and boxes of one size need each
+// picture scaled once, not at every step. A frame is known by its cache key,
+// which no other image's contents ever get.
+class ScaledFrames {
+public:
+    static ScaledFrames& instance()
+    {
+        static auto* cache = new ScaledFrames;
+        return *cache;
+    }
+
+    QImage get(const QImage& frame, QSize size, Qt::AspectRatioMode mode)
+    {
+        const qint64 key = frame.cacheKey();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->key == key && it->size == size && it->mode == mode) {
+                entries_.splice(entries_.begin(), entries_, it);
+                return it->image;
+            }
+        }
+        QImage image = frame.scaled(size, mode, Qt::SmoothTransformation);
+        const size_t cost = size_t(image.sizeInBytes());
+        if (cost <= kMaxEntryBytes) {
+            entries_.push_front(Entry{key, size, mode, image});
+            held_ += cost;
+            while (entries_.size() > kMaxEntries || held_ > kMaxBytes) {
+                held_ -= size_t(entries_.back().image.sizeInBytes());
+                entries_.pop_back();
+            }
+        }
+        return image;
+    }
+
+private:
+    struct Entry {
+        qint64 key;
+        QSize size;
+        Qt::AspectRatioMode mode;
+        QImage image;
+    };
+
+    // Box-sized copies are small; a full-screen one stays with its unit.
+    static constexpr size_t kMaxEntries = 64;
+    static constexpr size_t kMaxBytes = size_t(16) << 20;
+    static constexpr size_t kMaxEntryBytes = size_t(2) << 20;
+
+    std::list<Entry> entries_; // most recently used first
+    size_t held_ = 0;
+};
+
 } // namespace
 
 PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
@@ -100,8 +160,14 @@ PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
 void PictureSlot::set(const Bytes& data, QSize fit)
 {
     timer_.stop();
-    bytes_ = data;
-    picture_ = data.empty() ? Picture() : DecodedPictures::instance().get(data, fit);
+    if (data.empty()) {
+        bytes_ = Bytes();
+        picture_ = Picture();
+    } else {
+        DecodedPictures::Found found = DecodedPictures::instance().get(data, fit);
+        bytes_ = std::move(found.bytes);
+        picture_ = std::move(found.picture);
+    }
     frame_ = 0;
     cache_ = QImage();
     if (picture_.animated())
@@ -132,7 +198,7 @@ QImage PictureSlot::scaled(QSize size, Qt::AspectRatioMode mode)
     if (!cache_.isNull() && cache_size_ == size && cache_frame_ == frame_ && cache_mode_ == mode)
         return cache_;
     const QImage f = frame();
-    cache_ = f.size() == size ? f : f.scaled(size, mode, Qt::SmoothTransformation);
+    cache_ = f.size() == size ? f : ScaledFrames::instance().get(f, size, mode);
     cache_size_ = size;
     cache_frame_ = frame_;
     cache_mode_ = mode;
