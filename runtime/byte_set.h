@@ -20,8 +20,39 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
+
+namespace byte_set_detail {
+
+// Leaves new bytes uncleared, so that a buffer about to be overwritten (a
+// file read into it) is not written twice. Bytes clears what it grows.
+template <typename T>
+struct Uncleared : std::allocator<T> {
+    using value_type = T;
+    template <typename U>
+    struct rebind {
+        using other = Uncleared<U>;
+    };
+    Uncleared() noexcept = default;
+    template <typename U>
+    Uncleared(const Uncleared<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+} // namespace byte_set_detail
 
 class Bytes {
 public:
@@ -36,16 +67,27 @@ public:
     using const_iterator = const uint8_t*;
 
     Bytes() noexcept = default;
-    explicit Bytes(size_t count) : buf_(make(count)) {}
+    explicit Bytes(size_t count) : buf_(make(count, uint8_t{0})) {}
     Bytes(size_t count, uint8_t value) : buf_(make(count, value)) {}
     Bytes(std::initializer_list<uint8_t> init) : buf_(make(init)) {}
     template <std::input_iterator It>
     Bytes(It first, It last) : buf_(make(first, last))
     {
     }
-    // Takes the vector's bytes over without copying them.
-    Bytes(std::vector<uint8_t>&& bytes) : buf_(make(std::move(bytes))) {}
-    Bytes(const std::vector<uint8_t>& bytes) : buf_(make(bytes)) {}
+    Bytes(const std::vector<uint8_t>& bytes) : Bytes(bytes.begin(), bytes.end()) {}
+
+    // A set of at most `capacity` bytes, written by fill(data, capacity),
+    // which returns how many it wrote. They are not cleared first.
+    template <typename Fill>
+    static Bytes filled(size_t capacity, Fill fill)
+    {
+        Bytes b;
+        b.buf_ = make();
+        b.buf_->resize(capacity);
+        const size_t written = fill(b.buf_->data(), capacity);
+        b.buf_->resize(written < capacity ? written : capacity);
+        return b;
+    }
 
     Bytes(const Bytes& other) : buf_(other.exclusive_ ? clone(other.buf_) : other.buf_) {}
     Bytes(Bytes&& other) noexcept
@@ -100,7 +142,7 @@ public:
 
     void push_back(uint8_t b) { own().push_back(b); }
     void pop_back() { own().pop_back(); }
-    void resize(size_t n) { own().resize(n); }
+    void resize(size_t n) { own().resize(n, 0); }
     void resize(size_t n, uint8_t value) { own().resize(n, value); }
     void reserve(size_t n) { own().reserve(n); }
     void clear() noexcept
@@ -120,14 +162,14 @@ public:
     void insert(const_iterator pos, It first, It last)
     {
         const auto at = pos - cbegin();
-        std::vector<uint8_t>& v = own();
+        Store& v = own();
         v.insert(v.begin() + at, first, last);
     }
     void insert(const_iterator pos, std::initializer_list<uint8_t> init) { insert(pos, init.begin(), init.end()); }
     void insert(const_iterator pos, size_t count, uint8_t value)
     {
         const auto at = pos - cbegin();
-        std::vector<uint8_t>& v = own();
+        Store& v = own();
         v.insert(v.begin() + at, count, value);
     }
     void insert(const_iterator pos, uint8_t value) { insert(pos, size_t{1}, value); }
@@ -135,14 +177,14 @@ public:
     {
         const auto from = first - cbegin();
         const auto to = last - cbegin();
-        std::vector<uint8_t>& v = own();
+        Store& v = own();
         v.erase(v.begin() + from, v.begin() + to);
     }
     void erase(const_iterator pos) { erase(pos, pos + 1); }
 
-    // The platform layer takes plain vectors; a byte set passes as one
-    // without a copy. Valid while this set lives unchanged.
-    operator const std::vector<uint8_t>&() const noexcept { return checked(); }
+    // The platform layer takes plain vectors: a byte set converts to one,
+    // by copying.
+    operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 
     // True when both hold the very same buffer, so also the same bytes.
     bool shares_buffer_with(const Bytes& other) const noexcept { return buf_ && buf_ == other.buf_; }
@@ -163,18 +205,19 @@ public:
     }
 
 private:
-    using Buffer = std::shared_ptr<std::vector<uint8_t>>;
+    using Store = std::vector<uint8_t, byte_set_detail::Uncleared<uint8_t>>;
+    using Buffer = std::shared_ptr<Store>;
 
     template <typename... Args>
     static Buffer make(Args&&... args)
     {
-        return std::make_shared<std::vector<uint8_t>>(std::forward<Args>(args)...);
+        return std::make_shared<Store>(std::forward<Args>(args)...);
     }
     static Buffer clone(const Buffer& b) { return b ? make(*b) : nullptr; }
 
-    const std::vector<uint8_t>& checked() const noexcept
+    const Store& checked() const noexcept
     {
-        static const std::vector<uint8_t> none;
+        static const Store none;
         return buf_ ? *buf_ : none;
     }
 
@@ -190,7 +233,7 @@ private:
     }
 
     // A buffer of this set's own, to change.
-    std::vector<uint8_t>& own()
+    Store& own()
     {
         if (!buf_)
             buf_ = make();
@@ -200,9 +243,9 @@ private:
     }
 
     // The same, for an access that hands a writable pointer out.
-    std::vector<uint8_t>& writable()
+    Store& writable()
     {
-        std::vector<uint8_t>& v = own();
+        Store& v = own();
         exclusive_ = true;
         return v;
     }

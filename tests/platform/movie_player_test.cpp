@@ -232,8 +232,7 @@ TEST(MoviePlayer, FireworksShowBrightSparksOverTheStage)
 
     for (int n = 1; n <= 3; ++n) {
         SCOPED_TRACE("fireworks " + std::to_string(n));
-        const ::Bytes& stored = media::fireworks_movie(n);
-        platform::MoviePlayer p(std::vector<uint8_t>(stored.begin(), stored.end()));
+        platform::MoviePlayer p(media::fireworks_movie(n));
         ASSERT_FALSE(p.empty());
         // The first three seconds, which is all the overlay ever shows.
         const int frames = int(std::lround(3 * p.frame_rate()));
