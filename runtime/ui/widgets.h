@@ -16,6 +16,7 @@
 
 #include "runtime/types.h"
 #include "runtime/ui/picture.h"
+#include "runtime/ui/picture_cache.h"
 
 class QLineEdit;
 
@@ -42,18 +43,21 @@ public:
     // decoded again, so that it stays sharp.
     void fit_to(QSize box);
     const Bytes& bytes() const { return bytes_; }
-    bool empty() const { return picture_.empty(); }
-    QSize natural_size() const { return picture_.size(); }
+    bool empty() const { return picture().empty(); }
+    QSize natural_size() const { return picture().size(); }
     QImage frame() const;
     // The current frame scaled to `size` with `mode`, smoothly; cached.
     QImage scaled(QSize size, Qt::AspectRatioMode mode);
 
 private:
     void advance();
+    // The decoded picture, waiting here for a decode still running.
+    const Picture& picture() const;
 
     QWidget* owner_;
     Bytes bytes_;
-    Picture picture_;
+    mutable PictureDecode decode_; // until its picture is taken
+    mutable Picture picture_;
     size_t frame_ = 0;
     QTimer timer_;
     QImage cache_;

@@ -1,10 +1,11 @@
 #include "runtime/ui/widgets.h"
 
+#include "runtime/ui/picture_cache.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
-#include <list>
 
 namespace rtui {
 
@@ -15,139 +16,6 @@ int frame_delay(int ms) { return ms < 20 ? 100 : ms; }
 
 // About four full screens: above it a scaled copy is not worth its memory.
 constexpr int64_t kMaxScaledPixels = int64_t(32) << 20;
-
-// A decode of a picture is good for a box when it was not made smaller
-// than the file, or is still at least as large as the box.
-bool serves(const Picture& picture, QSize fit)
-{
-    if (!picture.reduced)
-        return true;
-    return fit.isValid() && picture.size().width() >= fit.width() && picture.size().height() >= fit.height();
-}
-
-// Recently decoded pictures by content, shared by all picture units. The
-// wheel's highlight reads the same few prize pictures from disk at every
-// step and hands them from box to box; equal bytes are not decoded again,
-// and the boxes keep the bytes the cache already holds, so a picture's
-// bytes are held once however many times they were read.
-class DecodedPictures {
-public:
-    static DecodedPictures& instance()
-    {
-        static auto* cache = new DecodedPictures;
-        return *cache;
-    }
-
-    struct Found {
-        Bytes bytes;
-        Picture picture;
-    };
-
-    Found get(const Bytes& data, QSize fit)
-    {
-        // A set handed on from another box is the very buffer decoded
-        // before: no need to compare megabytes.
-        auto it = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const Entry& e) { return e.bytes.shares_buffer_with(data); });
-        if (it == entries_.end())
-            it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bytes == data; });
-        if (it != entries_.end()) {
-            if (serves(it->picture, fit)) {
-                entries_.splice(entries_.begin(), entries_, it);
-                return {entries_.front().bytes, entries_.front().picture};
-            }
-            drop(it);
-        }
-        Picture picture = decode_picture(data, fit);
-        const size_t cost = cost_of(data, picture);
-        if (cost <= kMaxEntryBytes) {
-            entries_.push_front(Entry{data, picture, cost});
-            held_ += cost;
-            while (entries_.size() > kMaxEntries || held_ > kMaxBytes)
-                drop(std::prev(entries_.end()));
-        }
-        return {data, picture};
-    }
-
-private:
-    struct Entry {
-        Bytes bytes;
-        Picture picture;
-        size_t cost;
-    };
-
-    static constexpr size_t kMaxEntries = 32;
-    static constexpr size_t kMaxBytes = size_t(160) << 20;
-    static constexpr size_t kMaxEntryBytes = size_t(40) << 20;
-
-    static size_t cost_of(const Bytes& data, const Picture& picture)
-    {
-        size_t cost = data.size();
-        for (const QImage& frame : picture.frames)
-            cost += size_t(frame.sizeInBytes());
-        return cost;
-    }
-
-    void drop(std::list<Entry>::iterator it)
-    {
-        held_ -= it->cost;
-        entries_.erase(it);
-    }
-
-    std::list<Entry> entries_; // most recently used first
-    size_t held_ = 0;
-};
-
-// Scaled copies of frames, shared by all picture units: the wheel's pictures
-// move from box to box at every step, and boxes of one size need each
-// picture scaled once, not at every step. A frame is known by its cache key,
-// which no other image's contents ever get.
-class ScaledFrames {
-public:
-    static ScaledFrames& instance()
-    {
-        static auto* cache = new ScaledFrames;
-        return *cache;
-    }
-
-    QImage get(const QImage& frame, QSize size, Qt::AspectRatioMode mode)
-    {
-        const qint64 key = frame.cacheKey();
-        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-            if (it->key == key && it->size == size && it->mode == mode) {
-                entries_.splice(entries_.begin(), entries_, it);
-                return it->image;
-            }
-        }
-        QImage image = frame.scaled(size, mode, Qt::SmoothTransformation);
-        const size_t cost = size_t(image.sizeInBytes());
-        if (cost <= kMaxEntryBytes) {
-            entries_.push_front(Entry{key, size, mode, image});
-            held_ += cost;
-            while (entries_.size() > kMaxEntries || held_ > kMaxBytes) {
-                held_ -= size_t(entries_.back().image.sizeInBytes());
-                entries_.pop_back();
-            }
-        }
-        return image;
-    }
-
-private:
-    struct Entry {
-        qint64 key;
-        QSize size;
-        Qt::AspectRatioMode mode;
-        QImage image;
-    };
-
-    // Box-sized copies are small; a full-screen one stays with its unit.
-    static constexpr size_t kMaxEntries = 64;
-    static constexpr size_t kMaxBytes = size_t(16) << 20;
-    static constexpr size_t kMaxEntryBytes = size_t(2) << 20;
-
-    std::list<Entry> entries_; // most recently used first
-    size_t held_ = 0;
-};
 
 } // namespace
 
@@ -160,24 +28,37 @@ PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
 void PictureSlot::set(const Bytes& data, QSize fit)
 {
     timer_.stop();
-    if (data.empty()) {
-        bytes_ = Bytes();
-        picture_ = Picture();
-    } else {
-        DecodedPictures::Found found = DecodedPictures::instance().get(data, fit);
-        bytes_ = std::move(found.bytes);
-        picture_ = std::move(found.picture);
-    }
     frame_ = 0;
     cache_ = QImage();
-    if (picture_.animated())
-        timer_.start(frame_delay(picture_.delays_ms.empty() ? 100 : picture_.delays_ms[0]));
+    picture_ = Picture();
+    if (data.empty()) {
+        bytes_ = Bytes();
+        decode_ = PictureDecode();
+    } else {
+        CachedPicture found = cached_picture(data, fit);
+        bytes_ = std::move(found.bytes);
+        decode_ = std::move(found.decode);
+        // What decodes here is ready; only a still JPEG goes to a worker.
+        if (decode_.ready() && picture().animated())
+            timer_.start(frame_delay(picture_.delays_ms.empty() ? 100 : picture_.delays_ms[0]));
+    }
     owner_->update();
+}
+
+const Picture& PictureSlot::picture() const
+{
+    if (decode_.valid()) {
+        picture_ = decode_.picture();
+        decode_ = PictureDecode();
+    }
+    return picture_;
 }
 
 void PictureSlot::fit_to(QSize box)
 {
-    if (!box.isValid() || serves(picture_, box))
+    if (!box.isValid() || bytes_.empty())
+        return;
+    if (decode_.valid() ? decode_.serves(box) : serves(picture_, box))
         return;
     // Only a reduced JPEG gets here: a still picture, so no timer runs and
     // set() starts none.
@@ -186,19 +67,20 @@ void PictureSlot::fit_to(QSize box)
 
 QImage PictureSlot::frame() const
 {
-    if (picture_.empty())
+    const Picture& picture = this->picture();
+    if (picture.empty())
         return QImage();
-    return picture_.frames[std::min(frame_, picture_.frames.size() - 1)];
+    return picture.frames[std::min(frame_, picture.frames.size() - 1)];
 }
 
 QImage PictureSlot::scaled(QSize size, Qt::AspectRatioMode mode)
 {
-    if (picture_.empty() || size.isEmpty())
+    if (empty() || size.isEmpty())
         return QImage();
     if (!cache_.isNull() && cache_size_ == size && cache_frame_ == frame_ && cache_mode_ == mode)
         return cache_;
     const QImage f = frame();
-    cache_ = f.size() == size ? f : ScaledFrames::instance().get(f, size, mode);
+    cache_ = f.size() == size ? f : cached_scaled(f, size, mode);
     cache_size_ = size;
     cache_frame_ = frame_;
     cache_mode_ = mode;

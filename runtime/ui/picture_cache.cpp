@@ -1,0 +1,233 @@
+#include "runtime/ui/picture_cache.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+
+namespace rtui {
+
+namespace {
+
+// Below this a JPEG decodes in a few milliseconds: not worth a thread.
+constexpr size_t kWorkerBytes = size_t(256) << 10;
+
+// Decoders leave one processor to the user-interface thread.
+QThreadPool& decoders()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
+
+struct PictureDecode::Job {
+    Bytes data;
+    QSize fit;
+    std::once_flag once;
+    std::atomic<bool> done{false};
+    Picture picture;
+
+    // On whichever thread comes first; a second one waits for the first.
+    void run()
+    {
+        std::call_once(once, [this] {
+            picture = decode_picture(data, fit);
+            done.store(true, std::memory_order_release);
+        });
+    }
+};
+
+PictureDecode::PictureDecode(const Bytes& data, QSize fit) : job_(std::make_shared<Job>())
+{
+    job_->data = data;
+    job_->fit = fit;
+    const bool large_jpeg = data.size() >= kWorkerBytes && data[0] == 0xff && data[1] == 0xd8;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!large_jpeg || !app) {
+        job_->run();
+        return;
+    }
+    // Handed to a worker from the event loop: the handler that put the
+    // picture there goes on undisturbed, reading the next one.
+    QTimer::singleShot(0, app, [weak = std::weak_ptr<Job>(job_)] {
+        if (auto job = weak.lock(); job && !job->done.load(std::memory_order_acquire))
+            decoders().start([job] { job->run(); });
+    });
+}
+
+bool PictureDecode::ready() const { return job_ && job_->done.load(std::memory_order_acquire); }
+
+const Picture& PictureDecode::picture() const
+{
+    job_->run();
+    return job_->picture;
+}
+
+QSize PictureDecode::fit() const { return job_ ? job_->fit : QSize(); }
+
+bool PictureDecode::serves(QSize box) const
+{
+    // A decode for a box at least as large is at least that large itself,
+    // or the whole picture.
+    const QSize made_for = fit();
+    if (!made_for.isValid() || (box.isValid() && box.width() <= made_for.width() && box.height() <= made_for.height()))
+        return true;
+    return rtui::serves(picture(), box);
+}
+
+namespace {
+
+// Recently decoded pictures by content. The wheel's highlight reads the same
+// few prize pictures from disk at every step and hands them from box to
+// box; equal bytes are not decoded again, and the boxes keep the bytes the
+// cache already holds, so a picture's bytes are held once however many
+// times they were read.
+class DecodedPictures {
+public:
+    static DecodedPictures& instance()
+    {
+        static auto* cache = new DecodedPictures;
+        return *cache;
+    }
+
+    CachedPicture get(const Bytes& data, QSize fit)
+    {
+        // A set handed on from another box is the very buffer decoded
+        // before: no need to compare megabytes.
+        auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.bytes.shares_buffer_with(data); });
+        if (it == entries_.end())
+            it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bytes == data; });
+        if (it != entries_.end()) {
+            if (it->decode.serves(fit)) {
+                entries_.splice(entries_.begin(), entries_, it);
+                return {entries_.front().bytes, entries_.front().decode};
+            }
+            entries_.erase(it);
+        }
+        const PictureDecode decode(data, fit);
+        entries_.push_front(Entry{data, decode});
+        trim();
+        return {data, decode};
+    }
+
+private:
+    struct Entry {
+        Bytes bytes;
+        PictureDecode decode;
+    };
+
+    static constexpr size_t kMaxEntries = 32;
+    static constexpr size_t kMaxBytes = size_t(160) << 20;
+    static constexpr size_t kMaxEntryBytes = size_t(40) << 20;
+
+    // A decode still running counts with its bytes only.
+    static size_t cost_of(const Entry& e)
+    {
+        size_t cost = e.bytes.size();
+        if (e.decode.ready())
+            for (const QImage& frame : e.decode.picture().frames)
+                cost += size_t(frame.sizeInBytes());
+        return cost;
+    }
+
+    void trim()
+    {
+        size_t held = 0;
+        for (auto it = entries_.begin(); it != entries_.end();) {
+            const size_t cost = cost_of(*it);
+            if (cost > kMaxEntryBytes) {
+                it = entries_.erase(it);
+                continue;
+            }
+            held += cost;
+            ++it;
+        }
+        while (entries_.size() > kMaxEntries || held > kMaxBytes) {
+            held -= cost_of(entries_.back());
+            entries_.pop_back();
+        }
+    }
+
+    std::list<Entry> entries_; // most recently used first
+};
+
+// Scaled copies of frames: the wheel's pictures move from box to box at
+// every step, and boxes of one size need each picture scaled once, not at
+// every step. A frame is known by its cache key, which no other image's
+// contents ever get.
+class ScaledFrames {
+public:
+    static ScaledFrames& instance()
+    {
+        static auto* cache = new ScaledFrames;
+        return *cache;
+    }
+
+    QImage get(const QImage& frame, QSize size, Qt::AspectRatioMode mode)
+    {
+        const qint64 key = frame.cacheKey();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->key == key && it->size == size && it->mode == mode) {
+                entries_.splice(entries_.begin(), entries_, it);
+                return it->image;
+            }
+        }
+        QImage image = frame.scaled(size, mode, Qt::SmoothTransformation);
+        const size_t cost = size_t(image.sizeInBytes());
+        if (cost <= kMaxEntryBytes) {
+            entries_.push_front(Entry{key, size, mode, image});
+            held_ += cost;
+            while (entries_.size() > kMaxEntries || held_ > kMaxBytes) {
+                held_ -= size_t(entries_.back().image.sizeInBytes());
+                entries_.pop_back();
+            }
+        }
+        return image;
+    }
+
+private:
+    struct Entry {
+        qint64 key;
+        QSize size;
+        Qt::AspectRatioMode mode;
+        QImage image;
+    };
+
+    // Box-sized copies are small; a full-screen one stays with its unit.
+    static constexpr size_t kMaxEntries = 64;
+    static constexpr size_t kMaxBytes = size_t(16) << 20;
+    static constexpr size_t kMaxEntryBytes = size_t(2) << 20;
+
+    std::list<Entry> entries_; // most recently used first
+    size_t held_ = 0;
+};
+
+} // namespace
+
+bool serves(const Picture& picture, QSize box)
+{
+    if (!picture.reduced)
+        return true;
+    return box.isValid() && picture.size().width() >= box.width() && picture.size().height() >= box.height();
+}
+
+CachedPicture cached_picture(const Bytes& data, QSize fit) { return DecodedPictures::instance().get(data, fit); }
+
+QImage cached_scaled(const QImage& frame, QSize size, Qt::AspectRatioMode mode)
+{
+    return ScaledFrames::instance().get(frame, size, mode);
+}
+
+} // namespace rtui
