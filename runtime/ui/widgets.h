@@ -189,8 +189,16 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    struct Ink {
+        QString key; // what it was drawn for
+        QImage image;
+        QPointF at;
+    };
+    const Ink& ink_for(int flags);
+
     std::string text_;
     FontValue record_;
+    Ink ink_;
     int pixels_ = 12;
     uint32_t color_ = 0;
     int align_ = 0;

@@ -147,39 +147,29 @@ void TransparentLabel::paintEvent(QPaintEvent*)
 {
     if (text_.empty())
         return;
-    QPainter p(this);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font());
-
     int flags = align_ == 1 ? Qt::AlignHCenter : align_ == 2 ? Qt::AlignRight : Qt::AlignLeft;
     if (wrap_)
         flags |= Qt::TextWordWrap | Qt::AlignTop;
     else
         flags |= valign_ == 1 ? Qt::AlignVCenter : valign_ == 2 ? Qt::AlignBottom : Qt::AlignTop;
-    const QString text = QString::fromStdString(text_);
     const QColor fg = color_from_ref(color_);
     // Outline and shadow contrast with the text so it reads on any picture.
     const QColor edge = fg.lightness() > 96 ? QColor(0, 0, 0) : QColor(255, 255, 255);
     const int r = std::max(1, pixels_ / 24);
 
-    // A face without a bold of its own is emboldened by the font engine only
-    // in the glyphs it caches; from 64 pixels up text is filled from the
-    // outlines and would show regular, so thicken it as the engine would
-    // (by an em / 24 in each direction).
-    const QFontInfo info(font());
-    const double half = font().bold() && info.pixelSize() >= 64 &&
-                                !QFontDatabase::bold(info.family(), info.styleName())
-                            ? info.pixelSize() / 48.0
-                            : 0.0;
+    const Ink& ink = ink_for(flags);
+    if (ink.image.isNull())
+        return;
+    QPainter p(this);
+    // The text in one colour, as drawing it there would leave it: the ink is
+    // the text's coverage, so copying it tinted blends exactly as the text.
     auto draw_at = [&](QPoint offset, const QColor& c) {
-        p.setPen(c);
-        if (half == 0.0) {
-            p.drawText(rect().translated(offset), flags, text);
-            return;
-        }
-        for (double dx : {-half, 0.0, half})
-            for (double dy : {-half, 0.0, half})
-                p.drawText(QRectF(rect()).translated(offset + QPointF(dx, dy)), flags, text);
+        QImage tinted = ink.image;
+        QPainter t(&tinted);
+        t.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        t.fillRect(tinted.rect(), c);
+        t.end();
+        p.drawImage(ink.at + QPointF(offset), tinted);
     };
     if (effect_ == 2 || effect_ == 3) {
         QColor shadow = edge;
@@ -194,6 +184,71 @@ void TransparentLabel::paintEvent(QPaintEvent*)
                     draw_at(QPoint(dx, dy), edge);
     }
     draw_at(QPoint(0, 0), fg);
+}
+
+// The text's coverage, drawn once and cut to where it has ink. An outline
+// draws the text some twenty times and large text is filled from glyph
+// outlines, so drawing it once and copying it is what keeps the titles
+// quick to paint.
+const TransparentLabel::Ink& TransparentLabel::ink_for(int flags)
+{
+    const QString key = QString::fromStdString(text_) + QChar(0) + font().key() + QChar(0) +
+                        QString::number(flags) + QChar(0) + QString::number(width()) + 'x' +
+                        QString::number(height());
+    if (ink_.key == key)
+        return ink_;
+    ink_ = Ink{key, QImage(), QPointF()};
+    if (width() <= 0 || height() <= 0)
+        return ink_;
+    const qreal ratio = devicePixelRatioF();
+    QImage whole(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    whole.setDevicePixelRatio(ratio);
+    // The same resolution as the screen, so that a size in points comes out
+    // as on the label itself.
+    whole.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    whole.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    whole.fill(Qt::transparent);
+    {
+        QPainter p(&whole);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setFont(font());
+        p.setPen(Qt::black);
+        const QString text = QString::fromStdString(text_);
+        // A face without a bold of its own is emboldened by the font engine
+        // only in the glyphs it caches; from 64 pixels up text is filled from
+        // the outlines and would show regular, so thicken it as the engine
+        // would (by an em / 24 in each direction).
+        const QFontInfo info(font());
+        const double half = font().bold() && info.pixelSize() >= 64 &&
+                                    !QFontDatabase::bold(info.family(), info.styleName())
+                                ? info.pixelSize() / 48.0
+                                : 0.0;
+        if (half == 0.0) {
+            p.drawText(rect(), flags, text);
+        } else {
+            for (double dx : {-half, 0.0, half})
+                for (double dy : {-half, 0.0, half})
+                    p.drawText(QRectF(rect()).translated(dx, dy), flags, text);
+        }
+    }
+    // Cut to the inked rows and columns.
+    int left = whole.width(), right = -1, top = whole.height(), bottom = -1;
+    for (int y = 0; y < whole.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
+        for (int x = 0; x < whole.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = y;
+        }
+    }
+    if (right >= 0) {
+        ink_.at = QPointF(left, top) / ratio;
+        ink_.image = whole.copy(left, top, right - left + 1, bottom - top + 1);
+    }
+    return ink_;
 }
 
 // ---------------------------------------------------------------------------
