@@ -186,6 +186,10 @@ public:
     // by copying.
     operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 
+    // How many sets hold this one's buffer, itself included; 0 without one.
+    // While other threads copy or drop them, only a hint.
+    long use_count() const noexcept { return buf_.use_count(); }
+
     // True when both hold the very same buffer, so also the same bytes.
     bool shares_buffer_with(const Bytes& other) const noexcept { return buf_ && buf_ == other.buf_; }
 

@@ -1,7 +1,6 @@
 #include "runtime/files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,20 +31,6 @@ std::string executable_dir()
     return strip_trailing_separators(exe.parent_path().string());
 }
 
-// Opens for reading and refuses anything that is not a regular file.
-int open_regular(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool write_all(int fd, const uint8_t* data, size_t size)
 {
     while (size > 0) {
@@ -59,22 +44,6 @@ bool write_all(int fd, const uint8_t* data, size_t size)
         size -= static_cast<size_t>(n);
     }
     return true;
-}
-
-// Asks for the pages of a fresh buffer in one go: taking them one fault at
-// a time costs more than reading a camera picture's bytes into them.
-void prefault(uint8_t* data, size_t size)
-{
-#ifdef MADV_POPULATE_WRITE
-    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) / page * page;
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) / page * page;
-    if (end > first)
-        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE); // a hint: failure is fine
-#else
-    (void)data;
-    (void)size;
-#endif
 }
 
 } // namespace
@@ -115,47 +84,6 @@ bool rt_file_exists(std::string_view path)
     const std::string p = rt_native_path(path);
     struct stat st {};
     return !p.empty() && ::stat(p.c_str(), &st) == 0;
-}
-
-Bytes rt_read_file(std::string_view path)
-{
-    const int fd = open_regular(rt_native_path(path));
-    if (fd < 0)
-        return Bytes();
-    // Straight into the buffer the byte set keeps: the wheel reads a camera
-    // picture at every step. One byte more than the file lets the read that
-    // finds the end go without growing the buffer.
-    struct stat st {};
-    const bool sized = ::fstat(fd, &st) == 0 && st.st_size > 0;
-    const size_t capacity = sized ? static_cast<size_t>(st.st_size) + 1 : size_t{65536};
-    bool ok = true;
-    Bytes data = Bytes::filled(capacity, [&](uint8_t* buffer, size_t size) {
-        prefault(buffer, size);
-        size_t used = 0;
-        while (ok && used < size) {
-            const ssize_t n = ::read(fd, buffer + used, size - used);
-            if (n == 0)
-                break;
-            if (n < 0)
-                ok = errno == EINTR;
-            else
-                used += static_cast<size_t>(n);
-        }
-        return used;
-    });
-    // The file grew while we read.
-    while (ok && data.size() == capacity) {
-        uint8_t more[65536];
-        const ssize_t n = ::read(fd, more, sizeof more);
-        if (n == 0)
-            break;
-        if (n < 0)
-            ok = errno == EINTR;
-        else
-            data.insert(data.cend(), more, more + n);
-    }
-    ::close(fd);
-    return ok ? data : Bytes();
 }
 
 bool rt_write_file(std::string_view path, const Bytes& data) { return rt_write_file(path, std::vector<Bytes>{data}); }

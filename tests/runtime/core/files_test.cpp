@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -62,6 +64,47 @@ TEST_F(Files, ReadGivesTheWholeFileOrNothing)
     EXPECT_TRUE(rt_read_file(tmp.file("missing")).empty());
     EXPECT_TRUE(rt_read_file(tmp.path()).empty());
     EXPECT_TRUE(rt_read_file("").empty());
+}
+
+// A file read again comes back whole and as it is now, whatever changed
+// since the read before; unchanged, it is the very byte set of that read.
+TEST_F(Files, ReadAgainGivesTheFileAsItIsNow)
+{
+    std::string first(200000, '\0');
+    std::mt19937 rng(5);
+    for (char& c : first)
+        c = static_cast<char>(rng());
+    struct Change {
+        const char* name;
+        std::function<std::string(std::string)> apply;
+    };
+    const std::vector<Change> changes = {
+        {"nothing", [](std::string s) { return s; }},
+        {"first byte", [](std::string s) { s[0] ^= 1; return s; }},
+        {"in the second chunk", [](std::string s) { s[s.size() / 2] ^= 1; return s; }},
+        {"last byte", [](std::string s) { s.back() ^= 1; return s; }},
+        {"grown", [](std::string s) { return s + "more"; }},
+        {"shrunk", [](std::string s) { return s.substr(0, 100000); }},
+        {"emptied", [](std::string) { return std::string(); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        tmp.write("p.jpg", first);
+        const Bytes before = rt_read_file(tmp.file("p.jpg"));
+        const std::string now = c.apply(first);
+        tmp.write("p.jpg", now);
+        const Bytes again = rt_read_file(tmp.file("p.jpg"));
+        EXPECT_EQ(again, bytes_of(now));
+        EXPECT_EQ(again.shares_buffer_with(before), now == first);
+        EXPECT_EQ(before, bytes_of(first));
+    }
+
+    // Changing what a read gave changes neither the file nor the next read.
+    tmp.write("p.jpg", first);
+    Bytes mine = rt_read_file(tmp.file("p.jpg"));
+    mine.insert(mine.cbegin(), uint8_t{7});
+    EXPECT_EQ(rt_read_file(tmp.file("p.jpg")), bytes_of(first));
+    EXPECT_NE(mine, bytes_of(first));
 }
 
 TEST_F(Files, HandlerStylePathsReachTheFile)
