@@ -9,6 +9,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -249,6 +250,20 @@ std::optional<std::pair<QString, QString>> family_with_bold()
     return std::nullopt;
 }
 
+// Picks `item` (a face or a style) in the chooser's lists, as a click does.
+bool click_item(QFontDialog* chooser, const QString& item)
+{
+    for (auto* list : chooser->findChildren<QListView*>()) {
+        const QModelIndexList hits =
+            list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, item, 1, Qt::MatchExactly);
+        if (!hits.isEmpty()) {
+            list->setCurrentIndex(hits.first());
+            return true;
+        }
+    }
+    return false;
+}
+
 QCheckBox* box_with_text(QWidget* dlg, const QString& text)
 {
     for (auto* b : dlg->findChildren<QCheckBox*>())
@@ -272,9 +287,13 @@ TEST_F(RealDialogs, FontDialogStylesAreTheOperatorsChoice)
     rt_set(d, P_FONT_SIZE, 36);
     rt_set(d, P_FONT_BOLD, true);
 
-    // The first use picks the regular style of a face that has a bold one.
+    // The first use picks a face that has a bold, then its regular style.
     accept_font_dialog([&](QFontDialog* chooser) {
-        chooser->setCurrentFont(QFontDatabase::font(book->first, book->second, 36));
+        if (!click_item(chooser, book->first))
+            ADD_FAILURE() << "no face " << book->first.toStdString();
+        QCoreApplication::processEvents();
+        if (!click_item(chooser, book->second))
+            ADD_FAILURE() << "no style " << book->second.toStdString();
     });
     ASSERT_TRUE(rt_dialog_open(d));
     EXPECT_EQ(rt_get_text(d, P_FONT_FACE), book->first.toStdString());
@@ -315,6 +334,54 @@ TEST_F(RealDialogs, FontDialogStylesAreTheOperatorsChoice)
     });
     ASSERT_TRUE(rt_dialog_open(d));
     EXPECT_FALSE(rt_get_bool(d, P_FONT_BOLD));
+}
+
+// The ticked 粗体 and 斜体 stay as they are when the operator picks another
+// face; the face's own style for them is picked in the list.
+TEST_F(RealDialogs, FontDialogKeepsTheTickedStylesForAnotherFace)
+{
+    const QString dejavu = QStringLiteral("DejaVu Sans");
+    ASSERT_TRUE(QFontDatabase::hasFamily(dejavu));
+    open_main();
+    const UnitRef d = unit("通用对话框_字体");
+    struct Case {
+        bool bold, italic;
+        const char* style;
+    };
+    for (const Case c : {Case{true, false, "Bold"}, Case{false, true, "Oblique"}, Case{true, true, "Bold Oblique"},
+                         Case{false, false, "Book"}}) {
+        SCOPED_TRACE(c.style);
+        rt_set(d, P_FONT_FACE, std::string("宋体"));
+        rt_set(d, P_FONT_SIZE, 36);
+        rt_set(d, P_FONT_BOLD, c.bold);
+        rt_set(d, P_FONT_ITALIC, c.italic);
+        bool bold_shown = !c.bold, italic_shown = !c.italic;
+        QString style_shown;
+        accept_font_dialog([&](QFontDialog* chooser) {
+            if (!click_item(chooser, dejavu)) {
+                ADD_FAILURE() << "DejaVu Sans not in the list";
+                return;
+            }
+            QCoreApplication::processEvents();
+            QWidget* dlg = chooser->parentWidget();
+            QCheckBox* bold = box_with_text(dlg, QString::fromUtf8("粗体"));
+            QCheckBox* italic = box_with_text(dlg, QString::fromUtf8("斜体"));
+            if (!bold || !italic) {
+                ADD_FAILURE() << "no 粗体 or 斜体 box";
+                return;
+            }
+            bold_shown = bold->isChecked();
+            italic_shown = italic->isChecked();
+            style_shown = chooser->currentFont().styleName();
+        });
+        ASSERT_TRUE(rt_dialog_open(d));
+        EXPECT_EQ(bold_shown, c.bold);
+        EXPECT_EQ(italic_shown, c.italic);
+        EXPECT_EQ(style_shown.toStdString(), c.style);
+        EXPECT_EQ(rt_get_text(d, P_FONT_FACE), dejavu.toStdString());
+        EXPECT_EQ(rt_get_bool(d, P_FONT_BOLD), c.bold);
+        EXPECT_EQ(rt_get_bool(d, P_FONT_ITALIC), c.italic);
+    }
 }
 
 // Escape in the font list cancels the whole dialog, as 取消 does.
