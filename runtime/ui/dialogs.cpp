@@ -173,6 +173,10 @@ bool show_file_dialog(bool save, const std::string& filter, std::string& path)
         dir = QFileInfo(QString::fromStdString(path)).absolutePath();
     QFileDialog dlg(nullptr, QString(), dir, QString::fromStdString(file_dialog_filter(filter)));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    // The filter list shows each description as the handler wrote it, which
+    // often names its patterns already ("图形文件(*.jpg)"); the patterns we
+    // add for the toolkit stay out of sight.
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

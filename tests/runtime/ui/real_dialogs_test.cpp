@@ -4,17 +4,23 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <optional>
 #include <utility>
@@ -382,6 +388,96 @@ TEST_F(RealDialogs, FontDialogKeepsTheTickedStylesForAnotherFace)
         EXPECT_EQ(rt_get_bool(d, P_FONT_BOLD), c.bold);
         EXPECT_EQ(rt_get_bool(d, P_FONT_ITALIC), c.italic);
     }
+}
+
+// The texts a person reads on a dialog (labels, buttons, boxes, group
+// titles) that are in English: Latin words and no Chinese character or
+// full-width sign ("HTML(&H)：" is translated).
+QStringList english_texts(QWidget* dialog)
+{
+    QStringList texts;
+    for (auto* l : dialog->findChildren<QLabel*>())
+        texts << l->text();
+    for (auto* b : dialog->findChildren<QAbstractButton*>())
+        if (!qobject_cast<QToolButton*>(b))
+            texts << b->text();
+    for (auto* g : dialog->findChildren<QGroupBox*>())
+        texts << g->title();
+    QStringList english;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]"));
+    for (const QString& t : texts)
+        if (t.contains(word) && !t.contains(chinese))
+            english << t;
+    return english;
+}
+
+// Every dialog of the toolkit speaks Chinese, and the picture filter shows
+// its description once, as the handler wrote it, while it still filters by
+// its pattern.
+TEST_F(RealDialogs, FileFontAndColourDialogsSpeakChinese)
+{
+    open_main();
+    const UnitRef files = unit("通用对话框1");
+    rt_set(files, P_DIALOG_KIND, 0);
+    struct FilterCase {
+        const char* filter;
+        QStringList shown;
+        QStringList patterns;
+    };
+    const std::vector<FilterCase> filters = {
+        {"图形文件(*.jpg)|*.jpg", {QString::fromUtf8("图形文件(*.jpg)")}, {"*.jpg"}},
+        {"图片|*.jpg;*.jpeg|音乐文件(*.mp3)|*.mp3",
+         {QString::fromUtf8("图片"), QString::fromUtf8("音乐文件(*.mp3)")},
+         {"*.jpg", "*.jpeg"}},
+    };
+    for (const FilterCase& c : filters) {
+        SCOPED_TRACE(c.filter);
+        rt_set(files, P_DIALOG_FILTER, std::string(c.filter));
+        QStringList english, shown, patterns;
+        when_dialog_up([&](QWidget* dlg) {
+            english = english_texts(dlg);
+            if (auto* types = dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < types->count(); ++i)
+                    shown << types->itemText(i);
+            if (auto* model = dlg->findChild<QFileSystemModel*>())
+                patterns = model->nameFilters();
+            static_cast<QDialog*>(dlg)->reject();
+        });
+        EXPECT_FALSE(rt_dialog_open(files));
+        EXPECT_EQ(english.join(" | ").toStdString(), "");
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(patterns, c.patterns);
+    }
+
+    // The font dialog, and the colour dialog its colour button opens.
+    const UnitRef font = unit("通用对话框_字体");
+    QStringList font_english, colour_english;
+    bool colour_opened = false;
+    when_dialog_up([&](QWidget* dlg) {
+        font_english = english_texts(dlg);
+        QPushButton* colour = button_with_text(dlg, QString::fromUtf8("选择颜色..."));
+        if (!colour) {
+            ADD_FAILURE() << "no colour button";
+            static_cast<QDialog*>(dlg)->reject();
+            return;
+        }
+        QTimer::singleShot(50, qApp, [&, dlg] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (top && top != dlg) {
+                colour_opened = true;
+                colour_english = english_texts(top);
+                static_cast<QDialog*>(top)->reject();
+            }
+        });
+        colour->click(); // returns when the colour dialog has closed
+        static_cast<QDialog*>(dlg)->reject();
+    });
+    EXPECT_FALSE(rt_dialog_open(font));
+    EXPECT_TRUE(colour_opened);
+    EXPECT_EQ(font_english.join(" | ").toStdString(), "");
+    EXPECT_EQ(colour_english.join(" | ").toStdString(), "");
 }
 
 // Escape in the font list cancels the whole dialog, as 取消 does.
