@@ -118,6 +118,30 @@ TEST_F(RealDialogs, MessageBoxButtonsEscapeAndDefaultTitle)
     EXPECT_EQ(rt_message_box("确定退出程序吗？", 1), 1);
 }
 
+// A window manager cuts a title that does not fit its title bar: the box is
+// as wide as a bold title of our size beside an icon and three buttons,
+// however short its text.
+TEST_F(RealDialogs, MessageBoxIsWideEnoughForItsTitle)
+{
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const std::vector<std::pair<std::string, std::string>> boxes = {
+        {"自定义Orvana转盘抽奖\r\n" + std::string(32, ' '), "自定义Orvana转盘抽奖"},
+        {"1", "转盘抽奖帮助信息！"},
+        {"确定退出程序吗？", "确定退出吗？"},
+    };
+    for (const auto& [text, title] : boxes) {
+        SCOPED_TRACE(title);
+        int width = 0;
+        when_dialog_up([&width](QWidget* box) {
+            width = box->width();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        rt_message_box(text, 0, title);
+        EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QString::fromStdString(title)) + 4 * 24);
+    }
+}
+
 TEST_F(RealDialogs, InputBoxStartsWithTheWholeInitialTextSelected)
 {
     QString selected;
