@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QIntValidator>
@@ -192,6 +193,23 @@ bool show_input_box(const std::string& prompt, const std::string& title, const s
     return true;
 }
 
+namespace {
+
+// The kind of each entry in the file list. The toolkit's own words for it
+// ("Folder", "jpg File") have no Chinese translation.
+class ChineseFileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return QString::fromUtf8(info.isRoot() ? "驱动器" : "文件夹");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QString::fromUtf8("文件") : suffix + QString::fromUtf8(" 文件");
+    }
+};
+
+} // namespace
+
 bool show_file_dialog(bool save, const std::string& filter, std::string& path)
 {
     QString dir;
@@ -203,6 +221,8 @@ bool show_file_dialog(bool save, const std::string& filter, std::string& path)
     // often names its patterns already ("图形文件(*.jpg)"); the patterns we
     // add for the toolkit stay out of sight.
     dlg.setOption(QFileDialog::HideNameFilterDetails);
+    ChineseFileTypes types;
+    dlg.setIconProvider(&types);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -414,9 +416,16 @@ TEST_F(RealDialogs, FontDialogKeepsTheTickedStylesForAnotherFace)
     }
 }
 
+// A Chinese character or a full-width sign ("HTML(&H)：" is translated).
+const QRegularExpression& chinese_character()
+{
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]"));
+    return chinese;
+}
+
 // The texts a person reads on a dialog (labels, buttons, boxes, group
-// titles) that are in English: Latin words and no Chinese character or
-// full-width sign ("HTML(&H)：" is translated).
+// titles) that are in English: Latin words and no Chinese character.
 QStringList english_texts(QWidget* dialog)
 {
     QStringList texts;
@@ -429,10 +438,8 @@ QStringList english_texts(QWidget* dialog)
         texts << g->title();
     QStringList english;
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
-    static const QRegularExpression chinese(
-        QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]"));
     for (const QString& t : texts)
-        if (t.contains(word) && !t.contains(chinese))
+        if (t.contains(word) && !t.contains(chinese_character()))
             english << t;
     return english;
 }
@@ -467,6 +474,11 @@ TEST_F(RealDialogs, FileFontAndColourDialogsSpeakChinese)
                     shown << types->itemText(i);
             if (auto* model = dlg->findChild<QFileSystemModel*>())
                 patterns = model->nameFilters();
+            // The kinds the file list shows.
+            if (auto* icons = static_cast<QFileDialog*>(dlg)->iconProvider())
+                for (const QString& entry : {QDir::tempPath(), QStringLiteral("/no/such/a.jpg")})
+                    if (!icons->type(QFileInfo(entry)).contains(chinese_character()))
+                        english << icons->type(QFileInfo(entry));
             static_cast<QDialog*>(dlg)->reject();
         });
         EXPECT_FALSE(rt_dialog_open(files));
