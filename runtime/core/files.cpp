@@ -31,10 +31,13 @@ std::string executable_dir()
     return strip_trailing_separators(exe.parent_path().string());
 }
 
-// Opens for reading and refuses anything that is not a regular file.
-int open_regular(const std::string& path)
+// Opens and refuses anything that is not a regular file. O_NONBLOCK keeps
+// the open itself from waiting: an operator's named pipe or device in place
+// of a picture must read as missing, not hang the program. It changes
+// nothing for a regular file.
+int open_regular(const std::string& path, int flags, struct stat* st_out = nullptr)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return -1;
     struct stat st {};
@@ -42,6 +45,8 @@ int open_regular(const std::string& path)
         ::close(fd);
         return -1;
     }
+    if (st_out)
+        *st_out = st;
     return fd;
 }
 
@@ -102,12 +107,12 @@ bool rt_file_exists(std::string_view path)
 
 Bytes rt_read_file(std::string_view path)
 {
-    const int fd = open_regular(rt_native_path(path));
+    struct stat st {};
+    const int fd = open_regular(rt_native_path(path), O_RDONLY, &st);
     if (fd < 0)
         return Bytes();
     Bytes data;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+    if (st.st_size > 0)
         data.reserve(static_cast<size_t>(st.st_size));
     uint8_t buf[65536];
     for (;;) {
@@ -133,10 +138,11 @@ bool rt_write_file(std::string_view path, const std::vector<Bytes>& parts)
     const std::string p = rt_native_path(path);
     if (p.empty())
         return false;
-    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Truncated only once it is known to be a regular file.
+    const int fd = open_regular(p, O_WRONLY | O_CREAT);
     if (fd < 0)
         return false;
-    bool ok = true;
+    bool ok = ::ftruncate(fd, 0) == 0;
     for (const Bytes& part : parts)
         ok = ok && write_all(fd, part.data(), part.size());
     return ::close(fd) == 0 && ok;
@@ -153,8 +159,32 @@ bool rt_copy_file(std::string_view source, std::string_view target)
     struct stat dst {};
     if (::stat(to.c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)
         return true;
-    std::error_code ec;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+    // Both ends are opened as regular files only: a pipe put in place of
+    // either between the checks above and here must not hang the copy.
+    struct stat st {};
+    const int in = open_regular(from, O_RDONLY, &st);
+    if (in < 0)
+        return false;
+    const int out = open_regular(to, O_WRONLY | O_CREAT);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    // The copy takes the source's permissions, as the platform's copy does.
+    bool ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::ftruncate(out, 0) == 0;
+    uint8_t buf[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            ok = errno == EINTR;
+            continue;
+        }
+        ok = write_all(out, buf, static_cast<size_t>(n));
+    }
+    ::close(in);
+    return ::close(out) == 0 && ok;
 }
 
 bool rt_delete_file(std::string_view path)

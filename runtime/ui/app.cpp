@@ -11,8 +11,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,6 +44,18 @@ void show_error_box(int number, std::string_view message)
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8("运行时出错!"), QString::fromStdString(text));
     box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
     box.exec();
+}
+
+// The toolkit's own dialogs (files, fonts, colours) speak the programs'
+// language, whatever the machine's locale. Without the translations
+// installed they stay in English.
+void install_translations()
+{
+    auto* qt = new QTranslator(qApp);
+    if (qt->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    else
+        delete qt;
 }
 
 } // namespace
@@ -100,6 +114,7 @@ void rt_init(int& argc, char** argv)
     rt_set_run_dir(dir.toStdString());
     QDir::setCurrent(dir);
 
+    install_translations();
     install_font_substitutions();
     QFont base = make_font("宋体", 12, false, false, false, false);
     QApplication::setFont(base);

@@ -4,15 +4,19 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QGlyphRun>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTextLayout>
 
 #include <cmath>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace rtui {
 
@@ -34,6 +38,50 @@ bool face_installed(const QString& face)
     const bool has = QFontDatabase::hasFamily(face);
     (has ? known : missing).insert(face);
     return has;
+}
+
+// The glyph runs of `text` that come from a face without a bold of its own
+// (a fallback face drawing the characters the label's face lacks), each
+// with the origin that places it where drawText(r, flags, text) draws it:
+// lines as that call lays them out, each aligned on its own.
+std::vector<std::pair<QPointF, QGlyphRun>> runs_without_bold(const QFont& font, const QRectF& r, int flags,
+                                                              const QString& text)
+{
+    QTextLayout layout(text, font);
+    const bool wrap = flags & Qt::TextWordWrap;
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    if (!wrap)
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(wrap ? std::max<qreal>(0, r.width()) : 0x01000000);
+        height = std::ceil(height + leading);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+
+    const qreal yoff = flags & Qt::AlignBottom ? r.height() - height
+                       : flags & Qt::AlignVCenter ? (r.height() - height) / 2
+                                                  : 0;
+    std::vector<std::pair<QPointF, QGlyphRun>> runs;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        const qreal advance = line.horizontalAdvance();
+        const qreal xoff = flags & Qt::AlignRight ? r.width() - advance
+                           : flags & Qt::AlignHCenter ? (r.width() - advance) / 2
+                                                      : 0;
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            if (!QFontDatabase::bold(raw.familyName(), raw.styleName()))
+                runs.emplace_back(QPointF(r.x() + xoff, r.y() + yoff), run);
+        }
+    }
+    return runs;
 }
 
 class AsteriskStyle : public QProxyStyle {
@@ -165,21 +213,30 @@ void TransparentLabel::paintEvent(QPaintEvent*)
     // A face without a bold of its own is emboldened by the font engine only
     // in the glyphs it caches; from 64 pixels up text is filled from the
     // outlines and would show regular, so thicken it as the engine would
-    // (by an em / 24 in each direction).
+    // (by an em / 24 in each direction). Where the label's face has a bold,
+    // the characters it lacks may still come from a fallback face that has
+    // none (Chinese in a Latin face): only those are thickened.
     const QFontInfo info(font());
-    const double half = font().bold() && info.pixelSize() >= 64 &&
-                                !QFontDatabase::bold(info.family(), info.styleName())
-                            ? info.pixelSize() / 48.0
-                            : 0.0;
+    const bool big_bold = font().bold() && info.pixelSize() >= 64;
+    const bool thicken_all = big_bold && !QFontDatabase::bold(info.family(), info.styleName());
+    const double half = big_bold ? info.pixelSize() / 48.0 : 0.0;
+    const auto thin_runs = big_bold && !thicken_all ? runs_without_bold(font(), QRectF(rect()), flags, text)
+                                                    : std::vector<std::pair<QPointF, QGlyphRun>>();
     auto draw_at = [&](QPoint offset, const QColor& c) {
         p.setPen(c);
-        if (half == 0.0) {
+        if (!thicken_all)
             p.drawText(rect().translated(offset), flags, text);
+        if (!thicken_all && thin_runs.empty())
             return;
-        }
         for (double dx : {-half, 0.0, half})
-            for (double dy : {-half, 0.0, half})
-                p.drawText(QRectF(rect()).translated(offset + QPointF(dx, dy)), flags, text);
+            for (double dy : {-half, 0.0, half}) {
+                const QPointF at = offset + QPointF(dx, dy);
+                if (thicken_all)
+                    p.drawText(QRectF(rect()).translated(at), flags, text);
+                else if (dx != 0.0 || dy != 0.0)
+                    for (const auto& [origin, run] : thin_runs)
+                        p.drawGlyphRun(origin + at, run);
+            }
     };
     if (effect_ == 2 || effect_ == 3) {
         QColor shadow = edge;
