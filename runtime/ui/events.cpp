@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace rtui {
 
@@ -61,11 +62,24 @@ protected:
                        : nullptr;
         if (!me || !o->isWidgetType())
             return false;
-        if (QWidget* above = widget_on_top(static_cast<QWidget*>(o), me->globalPosition())) {
+        // A release goes where its press went.
+        const bool release = e->type() == QEvent::MouseButtonRelease;
+        QPointer<QWidget> above;
+        if (!release)
+            above = widget_on_top(static_cast<QWidget*>(o), me->globalPosition());
+        else if (o == pressed_on_)
+            above = pressed_above_;
+        pressed_on_ = nullptr;
+        pressed_above_ = nullptr;
+        if (above) {
             QMouseEvent moved(e->type(), above->mapFromGlobal(me->globalPosition()), me->scenePosition(),
                               me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
                               me->pointingDevice());
             QCoreApplication::sendEvent(above, &moved);
+            if (!release) {
+                pressed_on_ = o;
+                pressed_above_ = above;
+            }
             return true;
         }
         if (me->button() == Qt::LeftButton) {
@@ -90,6 +104,11 @@ protected:
         // A handler that closed the window ends the input to it.
         return !w->loaded;
     }
+
+private:
+    // The last press sent on to the unit on top: where it came, and where it went.
+    QPointer<QObject> pressed_on_;
+    QPointer<QWidget> pressed_above_;
 };
 
 UnitInputFilter* filter()
