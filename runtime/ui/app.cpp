@@ -29,7 +29,11 @@ namespace {
 constexpr int kSpriteFrameMs = 50;
 
 QEventLoop* main_loop = nullptr;
-std::vector<QPointer<QWidget>> pending_frames;
+struct PendingFrame {
+    QPointer<QWidget> widget;
+    QRect area; // one rectangle: the painter is fastest with a plain clip
+};
+std::vector<PendingFrame> pending_frames;
 
 void show_error_box(int number, std::string_view message)
 {
@@ -66,10 +70,14 @@ void quit_message_loop_if_idle()
         main_loop->quit();
 }
 
-void mark_frame_pending(QWidget* widget)
+void mark_frame_pending(QWidget* widget, const QRect& area)
 {
-    if (std::find(pending_frames.begin(), pending_frames.end(), widget) == pending_frames.end())
-        pending_frames.emplace_back(widget);
+    auto it = std::find_if(pending_frames.begin(), pending_frames.end(),
+                           [widget](const PendingFrame& f) { return f.widget == widget; });
+    if (it == pending_frames.end())
+        pending_frames.push_back(PendingFrame{widget, area});
+    else
+        it->area |= area;
 }
 
 void present_pending_frames()
@@ -79,9 +87,9 @@ void present_pending_frames()
     auto frames = std::move(pending_frames);
     pending_frames.clear();
     bool painted = false;
-    for (auto& w : frames)
-        if (w && w->isVisible()) {
-            w->repaint();
+    for (auto& f : frames)
+        if (f.widget && f.widget->isVisible()) {
+            f.widget->repaint(f.area);
             painted = true;
         }
     if (!painted)
