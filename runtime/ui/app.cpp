@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -84,6 +85,13 @@ void present_pending_frames()
 {
     if (pending_frames.empty())
         return;
+    QElapsedTimer frame_time;
+    frame_time.start();
+    // Units shown or hidden since the last frame ask for their repaint
+    // through posted events; taken now, the frame shows them together with
+    // the sprites instead of a moment later.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
     auto frames = std::move(pending_frames);
     pending_frames.clear();
     bool painted = false;
@@ -97,11 +105,17 @@ void present_pending_frames()
     flush_display();
     // Sprite frames come as fast as the handler can make them; each one is
     // held on screen for a moment so that a person sees the animation move
-    // instead of a flash. Nobody watches the offscreen platform.
+    // instead of a flash. The hold counts from the start of the frame's
+    // drawing, so frames follow each other at the pace of the hold however
+    // long a large frame takes to draw. Nobody watches the offscreen
+    // platform.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
+    const qint64 left = kSpriteFrameMs - frame_time.elapsed();
+    if (left <= 0)
+        return;
     QEventLoop hold;
-    QTimer::singleShot(kSpriteFrameMs, Qt::PreciseTimer, &hold, &QEventLoop::quit);
+    QTimer::singleShot(int(left), Qt::PreciseTimer, &hold, &QEventLoop::quit);
     hold.exec();
 }
 
