@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <initializer_list>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 #include "runtime/ui/picture_codecs.h"
 
 using namespace picture_detail;
@@ -46,6 +50,32 @@ Picture still(QImage image) {
 }
 
 } // namespace
+
+namespace picture_detail {
+
+void prefer_large_pages(void* data, size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Only whole large pages inside the buffer; below a few of them the
+    // faults saved are not worth a system call.
+    constexpr uintptr_t kLarge = uintptr_t(2) << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kLarge - 1);
+    if (end > begin && end - begin >= 2 * kLarge)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+QImage fresh_image(int width, int height, QImage::Format format) {
+    QImage image(width, height, format);
+    if (!image.isNull())
+        prefer_large_pages(image.bits(), size_t(image.sizeInBytes()));
+    return image;
+}
+
+} // namespace picture_detail
 
 Picture decode_picture(const Bytes& data, QSize fit) {
     switch (sniff(data)) {
@@ -100,7 +130,7 @@ QImage half_size(const QImage& image) {
                           ? image
                           : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int width = in.width(), height = in.height();
-    QImage out((width + 1) / 2, (height + 1) / 2, QImage::Format_ARGB32_Premultiplied);
+    QImage out = fresh_image((width + 1) / 2, (height + 1) / 2, QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return {};
     // Two channels at a time, each in 16 bits of its own: four 8-bit values

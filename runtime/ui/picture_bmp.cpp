@@ -159,7 +159,7 @@ bool plain_argb32(const Header& h) {
 
 QImage decode_plain_argb32(const uint8_t* data, const Header& h) {
     const int width = int(h.width), height = int(h.height);
-    QImage image(width, height, QImage::Format_ARGB32);
+    QImage image = fresh_image(width, height, QImage::Format_ARGB32);
     if (image.isNull())
         return {};
     uint32_t alpha_bits = 0;
@@ -345,6 +345,8 @@ BmpCanvas::BmpCanvas(QSize size) {
         return;
     const uint32_t width = uint32_t(size.width()), height = uint32_t(size.height());
     const uint32_t pixel_bytes = width * height * 4;
+    bytes_.reserve(kPixelsAt + pixel_bytes);
+    picture_detail::prefer_large_pages(bytes_.data(), bytes_.capacity());
     bytes_.resize(kPixelsAt + pixel_bytes);
     uint8_t* b = bytes_.data();
     b[0] = 'B';
