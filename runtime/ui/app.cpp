@@ -26,7 +26,8 @@ namespace rtui {
 
 namespace {
 
-// How long one sprite frame stays on screen at least (20 frames a second).
+// How long a sprite frame stays on screen: the pace of the sprite
+// animations (20 frames a second).
 constexpr int kSpriteFrameMs = 50;
 
 QEventLoop* main_loop = nullptr;
@@ -35,6 +36,27 @@ struct PendingFrame {
     QRect area; // one rectangle: the painter is fastest with a plain clip
 };
 std::vector<PendingFrame> pending_frames;
+
+// The holds of one animation end one hold apart, so the time the handler
+// and the painting take between two frames is part of the hold rather than
+// added to it. The first frame after a pause is held whole; a frame that
+// came later than its hold's end is not held at all.
+void hold_frame()
+{
+    static QElapsedTimer clock;
+    static qint64 last_end = 0;
+    if (!clock.isValid())
+        clock.start();
+    const qint64 now = clock.elapsed();
+    const bool running = last_end > 0 && now - last_end < 4 * kSpriteFrameMs;
+    const qint64 end = running ? std::max(last_end + kSpriteFrameMs, now) : now + kSpriteFrameMs;
+    last_end = end;
+    if (end <= now)
+        return;
+    QEventLoop hold;
+    QTimer::singleShot(int(end - now), Qt::PreciseTimer, &hold, &QEventLoop::quit);
+    hold.exec();
+}
 
 void show_error_box(int number, std::string_view message)
 {
@@ -85,8 +107,6 @@ void present_pending_frames()
 {
     if (pending_frames.empty())
         return;
-    QElapsedTimer frame_time;
-    frame_time.start();
     // Units shown or hidden since the last frame ask for their repaint
     // through posted events; taken now, the frame shows them together with
     // the sprites instead of a moment later.
@@ -105,18 +125,10 @@ void present_pending_frames()
     flush_display();
     // Sprite frames come as fast as the handler can make them; each one is
     // held on screen for a moment so that a person sees the animation move
-    // instead of a flash. The hold counts from the start of the frame's
-    // drawing, so frames follow each other at the pace of the hold however
-    // long a large frame takes to draw. Nobody watches the offscreen
-    // platform.
+    // instead of a flash. Nobody watches the offscreen platform.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
-    const qint64 left = kSpriteFrameMs - frame_time.elapsed();
-    if (left <= 0)
-        return;
-    QEventLoop hold;
-    QTimer::singleShot(int(left), Qt::PreciseTimer, &hold, &QEventLoop::quit);
-    hold.exec();
+    hold_frame();
 }
 
 } // namespace rtui
