@@ -183,8 +183,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    void changed();
+    void draw_text(QPainter& p) const;
+
+    QImage drawn_; // the text as last drawn, for repaints that change nothing
     std::string text_;
     FontValue record_;
     int pixels_ = 12;
