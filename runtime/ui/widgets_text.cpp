@@ -154,7 +154,7 @@ TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent)
 void TransparentLabel::set_text(std::string t)
 {
     text_ = std::move(t);
-    update();
+    changed();
 }
 
 void TransparentLabel::set_font_record(FontValue f, std::optional<int> pixels)
@@ -162,40 +162,71 @@ void TransparentLabel::set_font_record(FontValue f, std::optional<int> pixels)
     record_ = std::move(f);
     pixels_ = pixels ? *pixels : pixels_from_points(record_.size_pt);
     setFont(make_font(record_.face, pixels_, record_.bold, record_.italic, record_.underline, record_.strikeout));
-    update();
+    changed();
 }
 
 void TransparentLabel::set_color(uint32_t c)
 {
     color_ = c;
-    update();
+    changed();
 }
 void TransparentLabel::set_align(int a)
 {
     align_ = a;
-    update();
+    changed();
 }
 void TransparentLabel::set_valign(int a)
 {
     valign_ = a;
-    update();
+    changed();
 }
 void TransparentLabel::set_wrap(bool w)
 {
     wrap_ = w;
-    update();
+    changed();
 }
 void TransparentLabel::set_effect(int e)
 {
     effect_ = e;
+    changed();
+}
+
+void TransparentLabel::changed()
+{
+    drawn_ = QImage();
     update();
+}
+
+void TransparentLabel::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::FontChange)
+        drawn_ = QImage();
+    QWidget::changeEvent(e);
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*)
 {
     if (text_.empty())
         return;
-    QPainter p(this);
+    // Outlined or shadowed text is drawn many times over, and a title under
+    // the prize reveal is repainted at every frame: it is drawn once into an
+    // image, which then only needs showing.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty())
+        return;
+    if (drawn_.size() != pixels || drawn_.devicePixelRatio() != ratio) {
+        drawn_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        drawn_.setDevicePixelRatio(ratio);
+        drawn_.fill(Qt::transparent);
+        QPainter p(&drawn_);
+        draw_text(p);
+    }
+    QPainter(this).drawImage(0, 0, drawn_);
+}
+
+void TransparentLabel::draw_text(QPainter& p) const
+{
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(font());
 

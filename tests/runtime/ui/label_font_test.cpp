@@ -54,4 +54,37 @@ TEST_F(LabelFont, BoldShowsHeavierAtSmallAndLargeSizes)
         }
 }
 
+// A label keeps what it drew for repaints that change nothing; each change
+// of what it shows must show at once, and undoing it shows the label as it
+// was.
+TEST_F(LabelFont, EveryChangeShowsAtOnceAndUndoesExactly)
+{
+    open_main();
+    const UnitRef title = unit("透明标签1");
+    struct Change {
+        const char* name;
+        int property;
+        RtValue changed, original;
+    };
+    const Change changes[] = {
+        {"text", P_TEXT, std::string("一等奖"), std::string("某某大卖场")},
+        {"colour", P_LABEL_COLOR, int32_t(kBlue), int32_t(kYellow)},
+        {"alignment", P_LABEL_ALIGN, int32_t{2}, int32_t{1}},
+        {"vertical alignment", P_LABEL_VALIGN, int32_t{2}, int32_t{0}},
+        {"effect", P_LABEL_EFFECT, int32_t{3}, int32_t{0}},
+        {"width", P_WIDTH, int32_t{300}, int32_t{400}},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        const Bytes before = rt_unit_snapshot(title);
+        rt_set(title, c.property, c.changed);
+        EXPECT_NE(rt_unit_snapshot(title), before);
+        rt_set(title, c.property, c.original);
+        EXPECT_EQ(rt_unit_snapshot(title), before);
+    }
+    const Bytes before = rt_unit_snapshot(title);
+    rt_write_unit_property(title, P_LABEL_FONT, 5, int32_t{20});
+    EXPECT_NE(rt_unit_snapshot(title), before);
+}
+
 } // namespace
