@@ -557,7 +557,7 @@ void ServerView::render_frame(bool whole)
     if (whole)
         update();
     else
-        update(before.united(drawn_));
+        update(frame_update_area(before, drawn_));
 }
 
 void ServerView::paintEvent(QPaintEvent* e)

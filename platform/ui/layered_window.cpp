@@ -101,7 +101,8 @@ private:
         if (shown_ == shown)
             return;
         shown_ = shown;
-        set_shape(window_, shown);
+        if (!set_x_shape(window_, shown))
+            set_shape(window_, shown);
     }
 
     QPointer<QWidget> window_;
@@ -170,6 +171,11 @@ QRegion region_outside_key(const QImage& frame, QRgb key)
     if (!rects.empty())
         region.setRects(rects.data(), static_cast<int>(rects.size()));
     return region;
+}
+
+QRect frame_update_area(const QRegion& before, const QRegion& now)
+{
+    return before.boundingRect().united(now.boundingRect());
 }
 
 void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
