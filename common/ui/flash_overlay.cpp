@@ -1,6 +1,7 @@
 #include "common/ui/flash_overlay.h"
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "common/descramble.h"
@@ -55,6 +56,28 @@ bool body_style_of(int64_t window, References& refs)
     refs.body = rt_ole_read_object(refs.document, "body");
     refs.style = rt_ole_read_object(refs.body, "style");
     return true;
+}
+
+// Once the covered window is gone, so are the movie and page named after it
+// (the next window would get a handle of its own, so nothing would ever
+// overwrite them), and the memory its browser and movie player held goes
+// back to the system. Each window is seen to once.
+void clean_up_after(int64_t window, const std::string& base_path)
+{
+    static std::set<int64_t> watched;
+    if (!watched.insert(window).second)
+        return;
+    const bool watching = platform::when_window_destroyed(window, [window, base_path] {
+        watched.erase(window);
+        // A window that has the handle again shows from these files now.
+        if (!IsWindow(window)) {
+            rt_delete_file(base_path + ".swf");
+            rt_delete_file(base_path + ".htm");
+        }
+        trim_working_set();
+    });
+    if (!watching)
+        watched.erase(window);
 }
 
 } // namespace
@@ -259,6 +282,7 @@ int64_t FlashOverlay::show_movie(int64_t parent, const Bytes* movie, uint32_t co
         const bool page_written =
             rt_write_file(page_path, build_movie_page(parent_hwnd, movie_width, movie_height, colour));
         written = movie_written && page_written;
+        clean_up_after(parent, folder + base);
     }
     if (trim != 0)
         SetTimer(parent, static_cast<uintptr_t>(parent), 5000, trim_timer_proc);
