@@ -1,7 +1,6 @@
 #include "common/ui/flash_overlay.h"
 
 #include <chrono>
-#include <set>
 #include <thread>
 
 #include "common/descramble.h"
@@ -59,16 +58,12 @@ bool body_style_of(int64_t window, References& refs)
 }
 
 // Once the covered window is gone, so are the movie and page named after it
-// (the next window would get a handle of its own, so nothing would ever
-// overwrite them), and the memory its browser and movie player held goes
-// back to the system. Each window is seen to once.
+// (the next window gets a handle of its own, so nothing would ever overwrite
+// them), and the memory its browser and movie player held goes back to the
+// system.
 void clean_up_after(int64_t window, const std::string& base_path)
 {
-    static std::set<int64_t> watched;
-    if (!watched.insert(window).second)
-        return;
-    const bool watching = platform::when_window_destroyed(window, [window, base_path] {
-        watched.erase(window);
+    platform::when_window_destroyed(window, [window, base_path] {
         // A window that has the handle again shows from these files now.
         if (!IsWindow(window)) {
             rt_delete_file(base_path + ".swf");
@@ -76,8 +71,6 @@ void clean_up_after(int64_t window, const std::string& base_path)
         }
         trim_working_set();
     });
-    if (!watching)
-        watched.erase(window);
 }
 
 } // namespace
