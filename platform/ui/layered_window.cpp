@@ -97,10 +97,13 @@ private:
 
     void apply(const QRegion& shown)
     {
-        // The shape goes to the display server only when it changed.
-        if (shown_ == shown)
+        // The shape goes to the display server only when it changed, or when
+        // the window was made anew: a shape set on the server directly goes
+        // with the old window, where the toolkit's mask would be set again.
+        if (shown_ == shown && shaped_ == window_->internalWinId())
             return;
         shown_ = shown;
+        shaped_ = window_->internalWinId();
         if (!set_x_shape(window_, shown))
             set_shape(window_, shown);
     }
@@ -109,6 +112,7 @@ private:
     QPointer<QWidget> source_;
     QRgb key_;
     std::optional<QRegion> shown_; // what the display server has
+    WId shaped_ = 0;               // the native window it has it for
     bool pending_ = false;
     bool applying_ = false;
 };
