@@ -45,10 +45,19 @@ bool set_x_shape(QWidget* window, const QRegion& shape)
     rects.reserve(size_t(shape.rectCount()));
     for (const QRect& r : shape)
         rects.push_back({clamp16(r.x()), clamp16(r.y()), clamp_u16(r.width()), clamp_u16(r.height())});
-    // No rectangles is an empty shape: nothing of the window shows.
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
-                         static_cast<xcb_window_t>(window->internalWinId()), 0, 0, static_cast<uint32_t>(rects.size()),
-                         rects.data());
+    // A request has a largest size (256 kB without the big-requests
+    // extension); a shape too large for one is set in parts, the first
+    // replacing the old shape and the rest added to it. No rectangles is an
+    // empty shape: nothing of the window shows.
+    const size_t per_request = std::max<size_t>(1, (size_t(xcb_get_maximum_request_length(c)) * 4 - 16) / 8);
+    const auto id = static_cast<xcb_window_t>(window->internalWinId());
+    size_t at = 0;
+    do {
+        const size_t n = std::min(per_request, rects.size() - at);
+        xcb_shape_rectangles(c, at == 0 ? XCB_SHAPE_SO_SET : XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING,
+                             XCB_CLIP_ORDERING_YX_BANDED, id, 0, 0, static_cast<uint32_t>(n), rects.data() + at);
+        at += n;
+    } while (at < rects.size());
     return true;
 }
 
