@@ -35,6 +35,12 @@ QRect frame_update_area(const QRegion& before, const QRegion& now);
 // core of the server either way). False where there is no X server (the
 // offscreen platform); the caller then sets the mask.
 bool set_x_shape(QWidget* window, const QRegion& shape);
+// Leaves a top-level window, from its next map on, to itself: no window
+// manager frames, moves or focuses it. A manager that frames a shaped window
+// copies the shape to its frame at every change, and the server's cost of
+// that grows with the square of the shape's rectangles (fireworks at 36
+// frames a second under openbox: half a core of the server, frames lost).
+bool keep_from_window_manager(QWidget* window);
 // The bytes of the shape request set_x_shape sends for `shape`.
 size_t x_shape_request_bytes(const QRegion& shape);
 

@@ -103,6 +103,8 @@ private:
         if (shown_ == shown && shaped_ == window_->internalWinId())
             return;
         shown_ = shown;
+        if (shaped_ != window_->internalWinId() && window_->windowFlags().testFlag(Qt::FramelessWindowHint))
+            keep_from_window_manager(window_);
         shaped_ = window_->internalWinId();
         if (!set_x_shape(window_, shown))
             set_shape(window_, shown);

@@ -61,4 +61,17 @@ bool set_x_shape(QWidget* window, const QRegion& shape)
     return true;
 }
 
+bool keep_from_window_manager(QWidget* window)
+{
+    xcb_connection_t* c = x_connection();
+    if (!c || !window || !window->internalWinId())
+        return false;
+    // Takes effect at the window's next map; the toolkit still thinks the
+    // window managed, which costs nothing here: it is never moved or framed.
+    const uint32_t on = 1;
+    xcb_change_window_attributes(c, static_cast<xcb_window_t>(window->internalWinId()), XCB_CW_OVERRIDE_REDIRECT,
+                                 &on);
+    return true;
+}
+
 } // namespace platform

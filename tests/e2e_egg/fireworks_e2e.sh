@@ -45,6 +45,8 @@ case $(stat -c %s "$movie") in
   *) fail "the movie file is none of the three fireworks ($(stat -c %s "$movie") bytes)" ;;
 esac
 wait_fireworks_shown
+# A window manager would copy the changing shape to a frame of its own.
+xwininfo -id "$handle" | grep -q 'Override Redirect State: yes' || fail "the fireworks window is managed"
 t0=$(date +%s.%N)
 c0=$(cpu_ticks)
 
