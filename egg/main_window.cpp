@@ -68,18 +68,9 @@ WindowDef main_window_definition()
     w.units.push_back(title_label("透明标签_主标题", 8, 110, "某某大卖场购物有奖活动", 67, drag_main_title));
     w.units.push_back(title_label("透明标签_副标题", 97, 70, "--- 现场抽奖仪式 ---", 40, drag_subtitle));
 
-    for (int k = 1; k <= 9; ++k) {
-        const EggPlace& p = kEggPlaces[static_cast<size_t>(k - 1)];
-        UnitDef egg = make_unit("图形按钮" + std::to_string(k), UnitType::ImageButton, p.left, p.top, 200, 188);
-        egg.cursor = media::hammer_cursor();
-        egg.events.push_back(on(E_CLICK, [k] { on_egg_click(k); }));
-        if (k == 1)
-            egg.events.push_back(on_mouse(E_LBUTTON_UP, [](int32_t, int32_t, int32_t) { restore_hammer_cursor(); }));
-        w.units.push_back(egg);
-    }
-
-    // The prize board and the reveal's stage lie over the eggs: a shown
-    // prize covers the whole stage.
+    // Units stack in the order they are defined here, each above those
+    // before it: the eggs stand on a shown prize, so that a click on one
+    // runs a draw inside the one on show, and the reveal plays over the eggs.
     UnitDef board = make_unit("画板相片", UnitType::DrawingBoard, 120, 64, 200, 184, {}, 0);
     board.events.push_back(on_mouse(E_RBUTTON_DOWN, [](int32_t, int32_t, int32_t) { show_close_menu(); }));
     w.units.push_back(board);
@@ -95,6 +86,16 @@ WindowDef main_window_definition()
     close.valign = 1;
     close.events.push_back(on_mouse(E_LBUTTON_DOWN, [](int32_t, int32_t, int32_t) { hide_prize_display(); }));
     w.units.push_back(close);
+
+    for (int k = 1; k <= 9; ++k) {
+        const EggPlace& p = kEggPlaces[static_cast<size_t>(k - 1)];
+        UnitDef egg = make_unit("图形按钮" + std::to_string(k), UnitType::ImageButton, p.left, p.top, 200, 188);
+        egg.cursor = media::hammer_cursor();
+        egg.events.push_back(on(E_CLICK, [k] { on_egg_click(k); }));
+        if (k == 1)
+            egg.events.push_back(on_mouse(E_LBUTTON_UP, [](int32_t, int32_t, int32_t) { restore_hammer_cursor(); }));
+        w.units.push_back(egg);
+    }
 
     w.units.push_back(make_unit("动画框1", UnitType::AnimationBox, 120, 64, 216, 200, {}, 0));
     w.units.push_back(make_unit("动画物体1", UnitType::AnimationObject, 568, 72, 50, 50, {}, 0));

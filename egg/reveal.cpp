@@ -4,6 +4,7 @@
 #include "egg/reveal.h"
 
 #include <cmath>
+#include <utility>
 
 #include "egg/egg.h"
 #include "runtime/ui.h"
@@ -78,7 +79,7 @@ void play_reveal_animation()
     rt_set(object, P_SPRITE_ZOOM, int32_t{0});
     {
         Bytes snapshot = rt_unit_snapshot(board);
-        rt_set(object, P_SPRITE_PICTURE, snapshot);
+        rt_set(object, P_SPRITE_PICTURE, std::move(snapshot));
     }
     int32_t id = rt_sprite_add(box, object, 0, 0);
     rt_set(board, P_VISIBLE, false);

@@ -12,6 +12,7 @@
 // through their chain, which starts at DefWindowProcA.
 
 #include <cstdint>
+#include <functional>
 
 using LRESULT = intptr_t;
 using WPARAM = uintptr_t;
@@ -71,6 +72,10 @@ namespace platform {
 // Window procedures are 32-bit values here, as SetWindowLongA passes them: a
 // procedure gets a token once and keeps it. 0 for a null procedure.
 int32_t procedure_token(WNDPROC procedure);
+// Calls `done` from the event loop once the window, and every window and
+// object inside it, is destroyed; its handle no longer names it then. False
+// for a handle we do not know.
+bool when_window_destroyed(int64_t window, std::function<void()> done);
 } // namespace platform
 
 // GWL_EXSTYLE, GWL_STYLE or GWL_WNDPROC of a window; 0 for a handle we do

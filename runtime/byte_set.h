@@ -186,6 +186,10 @@ public:
     // by copying.
     operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 
+    // The writable pointers this set handed out are used no more: copies
+    // may share its buffer again.
+    void settle() noexcept { exclusive_ = false; }
+
     // How many sets hold this one's buffer, itself included; 0 without one.
     // While other threads copy or drop them, only a hint.
     long use_count() const noexcept { return buf_.use_count(); }

@@ -35,6 +35,11 @@ constexpr int32_t kHighlight = 2;
 constexpr int32_t kNoBorder = 0;
 constexpr int32_t kEffectMs = 3500;
 
+// Presses that reached toggle_draw, numbered, and the last of them whose
+// START armed the automatic stop.
+int64_t presses = 0;
+int64_t auto_stop_armed_by = 0;
+
 int32_t number_in(const char* field) { return rt_to_int(rt_to_number(rt_get_text(main_unit(field), P_TEXT))); }
 
 // After a pool build a grade has tickets exactly when its count is positive.
@@ -98,11 +103,13 @@ void count_win(int32_t grade)
 
 void toggle_draw()
 {
+    const int64_t press = ++presses;
     const UnitRef result = main_unit("图片框a_结果");
     rt_set(result, P_VISIBLE, true);
 
     const std::string auto_stop = rt_get_text(main_unit("编辑框_自动停止"), P_TEXT);
-    if (auto_stop != "0")
+    const bool arms_auto_stop = auto_stop != "0";
+    if (arms_auto_stop)
         rt_set(main_unit("时钟3_自动停止"), P_TIMER_INTERVAL, rt_to_int(rt_to_number(auto_stop) * 1000));
 
     if (rt_is_loaded(EffectWindow))
@@ -118,10 +125,13 @@ void toggle_draw()
     rt_set(main_unit("透明标签_开始"), P_VISIBLE, false);
     rt_set(main_unit("透明标签_结束"), P_VISIBLE, true);
     draw_running = (draw_running & 1) ^ 1;
-    if (draw_running == 1)
+    if (draw_running == 1) {
+        if (arms_auto_stop)
+            auto_stop_armed_by = press;
         start_spin();
-    else
+    } else {
         request_stop();
+    }
 }
 
 void reset_highlight()
@@ -201,9 +211,13 @@ void on_start_label_down()
 
 void on_stop_label_down()
 {
+    const int64_t own_press = presses + 1;
     if (rt_get_text(main_unit("按钮1"), P_CAPTION) == "停止")
         toggle_draw();
-    rt_set(main_unit("时钟3_自动停止"), P_TIMER_INTERVAL, int32_t{0});
+    // A start pressed while this stop waited on its fireworks armed the
+    // automatic stop for its own spin: that spin keeps it.
+    if (auto_stop_armed_by <= own_press)
+        rt_set(main_unit("时钟3_自动停止"), P_TIMER_INTERVAL, int32_t{0});
 }
 
 void on_auto_stop_tick() { on_stop_label_down(); }

@@ -73,18 +73,22 @@ void scale_layout()
     }
 }
 
-// A wheel larger than the screen's shorter side can no longer be shown
-// whole, and every further step only costs time at start-up and on saving;
-// 8 steps (1069 pixels) still fit a 1920 x 1080 screen.
+// A wheel that leaves the screen can no longer be shown whole, and every
+// further step only costs time at start-up and on saving. The frame grows
+// right and down from where it stands (its stored or designed top, 160 at
+// first): at that top 6 steps (884 pixels) fit a 1920 x 1080 screen.
 int32_t zoom_steps_allowed(int32_t asked)
 {
     const UnitRef frame = main_unit("外形框1");
-    int32_t side = std::max(rt_get_int(frame, P_WIDTH), rt_get_int(frame, P_HEIGHT));
-    const int32_t limit = std::min(rt_screen_width(), rt_screen_height());
+    const int64_t left = rt_get_int(frame, P_LEFT);
+    const int64_t top = rt_get_int(frame, P_TOP);
+    int32_t width = rt_get_int(frame, P_WIDTH);
+    int32_t height = rt_get_int(frame, P_HEIGHT);
     int32_t steps = 0;
     while (steps < asked) {
-        side = rt_to_int(static_cast<double>(side) * static_cast<double>(kZoomStep));
-        if (side > limit)
+        width = rt_to_int(static_cast<double>(width) * static_cast<double>(kZoomStep));
+        height = rt_to_int(static_cast<double>(height) * static_cast<double>(kZoomStep));
+        if (left + width > rt_screen_width() || top + height > rt_screen_height())
             break;
         ++steps;
     }

@@ -90,7 +90,7 @@ extern float zoom_factor;
 void zoom_step();
 void scale_layout();
 // How many of `asked` zoom steps start-up and saving take: as many as keep
-// the wheel's side within the screen's shorter side.
+// the whole frame on the screen where it stands.
 int32_t zoom_steps_allowed(int32_t asked);
 // Takes the zoom steps of those asked that zoom_steps_allowed lets through.
 void zoom_wheel(int32_t asked);

@@ -16,6 +16,12 @@
 //   --log FILE       every change as "ms x y w h"
 //   --over MS        also count frame gaps longer than MS
 //   --cpu PID        the process's processor share while watching (repeatable)
+//   --boxes          one change per burst: the bounding box of what changed
+//                    since the last report, rather than every rectangle.
+//                    The server then sends a few events per frame instead
+//                    of thousands, so the watch loads it far less.
+//   --until-unmapped WINDOW  stop watching early when that window (an X id)
+//                    is unmapped or destroyed, e.g. a fireworks window
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -66,6 +72,8 @@ struct Options {
     std::string log;
     double over = 0;
     std::vector<int> cpu_pids;
+    uint32_t until_unmapped = 0;
+    bool boxes = false;
 };
 
 [[noreturn]] void die(const std::string& why)
@@ -117,6 +125,10 @@ int parse_options(int argc, char** argv, int i, Options& o)
             o.over = std::atof(next().c_str());
         } else if (a == "--cpu") {
             o.cpu_pids.push_back(std::atoi(next().c_str()));
+        } else if (a == "--boxes") {
+            o.boxes = true;
+        } else if (a == "--until-unmapped") {
+            o.until_unmapped = uint32_t(std::strtoul(next().c_str(), nullptr, 0));
         } else {
             die("unknown option " + a);
         }
@@ -168,15 +180,29 @@ public:
 
     Rect screen() const { return Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels}; }
 
-    void start_damage()
+    void start_damage(bool boxes = false)
     {
         damage_ = xcb_generate_id(conn_);
-        xcb_damage_create(conn_, damage_, screen_->root, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        boxes_ = boxes;
+        xcb_damage_create(conn_, damage_, screen_->root,
+                          boxes ? XCB_DAMAGE_REPORT_LEVEL_BOUNDING_BOX : XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
         // The server reports the whole screen once when the watch begins;
         // that is not a change.
         free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
         while (xcb_generic_event_t* e = xcb_poll_for_event(conn_))
             free(e);
+        if (boxes_)
+            xcb_damage_subtract(conn_, damage_, XCB_NONE, XCB_NONE);
+        xcb_flush(conn_);
+    }
+
+    // Unmap and destroy events of the window end `collect` early.
+    void watch_window(uint32_t window)
+    {
+        watched_ = window;
+        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(conn_, window, XCB_CW_EVENT_MASK, &mask);
+        free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
     }
 
     void click(int x, int y)
@@ -193,11 +219,24 @@ public:
     {
         std::vector<Change> out;
         const int fd = xcb_get_file_descriptor(conn_);
-        while (ms_since(t0) < seconds * 1000.0) {
+        bool gone = false;
+        while (!gone && ms_since(t0) < seconds * 1000.0) {
             while (xcb_generic_event_t* e = xcb_poll_for_event(conn_)) {
-                if ((e->response_type & 0x7f) == damage_event_) {
+                const uint8_t type = e->response_type & 0x7f;
+                if (watched_ && type == XCB_UNMAP_NOTIFY &&
+                    reinterpret_cast<xcb_unmap_notify_event_t*>(e)->window == watched_)
+                    gone = true;
+                if (watched_ && type == XCB_DESTROY_NOTIFY &&
+                    reinterpret_cast<xcb_destroy_notify_event_t*>(e)->window == watched_)
+                    gone = true;
+                if (type == damage_event_ && !gone) {
                     const auto* d = reinterpret_cast<xcb_damage_notify_event_t*>(e);
                     out.push_back(Change{ms_since(t0), Rect{d->area.x, d->area.y, d->area.width, d->area.height}});
+                    // The next change reports again only once this one is taken.
+                    if (boxes_) {
+                        xcb_damage_subtract(conn_, damage_, XCB_NONE, XCB_NONE);
+                        xcb_flush(conn_);
+                    }
                 }
                 free(e);
             }
@@ -216,6 +255,8 @@ private:
     xcb_screen_t* screen_ = nullptr;
     uint8_t damage_event_ = 0;
     xcb_damage_damage_t damage_ = 0;
+    uint32_t watched_ = 0;
+    bool boxes_ = false;
 };
 
 bool counts(const Change& c, const Options& o)
@@ -288,7 +329,9 @@ int watch(int argc, char** argv)
     Options o;
     parse_options(argc, argv, 3, o);
     Display d;
-    d.start_damage();
+    if (o.until_unmapped)
+        d.watch_window(o.until_unmapped);
+    d.start_damage(o.boxes);
     std::vector<std::pair<int, long long>> cpu0;
     for (int pid : o.cpu_pids)
         cpu0.emplace_back(pid, cpu_ticks(pid).value_or(0));

@@ -57,6 +57,22 @@ bool body_style_of(int64_t window, References& refs)
     return true;
 }
 
+// Once the covered window is gone, so are the movie and page named after it
+// (the next window gets a handle of its own, so nothing would ever overwrite
+// them), and the memory its browser and movie player held goes back to the
+// system.
+void clean_up_after(int64_t window, const std::string& base_path)
+{
+    platform::when_window_destroyed(window, [window, base_path] {
+        // A window that has the handle again shows from these files now.
+        if (!IsWindow(window)) {
+            rt_delete_file(base_path + ".swf");
+            rt_delete_file(base_path + ".htm");
+        }
+        trim_working_set();
+    });
+}
+
 } // namespace
 
 LRESULT server_window_proc(int64_t window, uint32_t message, WPARAM wparam, LPARAM lparam)
@@ -259,6 +275,7 @@ int64_t FlashOverlay::show_movie(int64_t parent, const Bytes* movie, uint32_t co
         const bool page_written =
             rt_write_file(page_path, build_movie_page(parent_hwnd, movie_width, movie_height, colour));
         written = movie_written && page_written;
+        clean_up_after(parent, folder + base);
     }
     if (trim != 0)
         SetTimer(parent, static_cast<uintptr_t>(parent), 5000, trim_timer_proc);

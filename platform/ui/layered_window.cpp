@@ -97,17 +97,24 @@ private:
 
     void apply(const QRegion& shown)
     {
-        // The shape goes to the display server only when it changed.
-        if (shown_ == shown)
+        // The shape goes to the display server only when it changed, or when
+        // the window was made anew: a shape set on the server directly goes
+        // with the old window, where the toolkit's mask would be set again.
+        if (shown_ == shown && shaped_ == window_->internalWinId())
             return;
         shown_ = shown;
-        set_shape(window_, shown);
+        if (shaped_ != window_->internalWinId() && window_->windowFlags().testFlag(Qt::FramelessWindowHint))
+            keep_from_window_manager(window_);
+        shaped_ = window_->internalWinId();
+        if (!set_x_shape(window_, shown))
+            set_shape(window_, shown);
     }
 
     QPointer<QWidget> window_;
     QPointer<QWidget> source_;
     QRgb key_;
     std::optional<QRegion> shown_; // what the display server has
+    WId shaped_ = 0;               // the native window it has it for
     bool pending_ = false;
     bool applying_ = false;
 };
@@ -170,6 +177,11 @@ QRegion region_outside_key(const QImage& frame, QRgb key)
     if (!rects.empty())
         region.setRects(rects.data(), static_cast<int>(rects.size()));
     return region;
+}
+
+QRect frame_update_area(const QRegion& before, const QRegion& now)
+{
+    return before.boundingRect().united(now.boundingRect());
 }
 
 void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)

@@ -139,6 +139,22 @@ int32_t copy_text(const std::string& text, char* buffer, int32_t size)
     return static_cast<int32_t>(n);
 }
 
+// Goes with its window's children, after the window's handle is given up;
+// what waits for the end runs from the event loop, once the rest of the
+// window has gone too.
+class EndWatch final : public QObject {
+public:
+    EndWatch(QWidget* w, std::function<void()> done) : QObject(w), done_(std::move(done)) {}
+    ~EndWatch() override
+    {
+        if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(done_), Qt::QueuedConnection);
+    }
+
+private:
+    std::function<void()> done_;
+};
+
 class WindowTimer final : public QTimer {
 public:
     WindowTimer(QWidget* owner, uintptr_t id) : QTimer(owner), id_(id) {}
@@ -160,6 +176,15 @@ int32_t procedure_token(WNDPROC procedure)
             return kFirstToken + static_cast<int32_t>(i);
     procedures.push_back(procedure);
     return kFirstToken + static_cast<int32_t>(procedures.size() - 1);
+}
+
+bool when_window_destroyed(int64_t window, std::function<void()> done)
+{
+    QWidget* w = widget_of(window);
+    if (!w || !done)
+        return false;
+    new EndWatch(w, std::move(done));
+    return true;
 }
 
 bool register_window_class(const std::string& name, WNDPROC procedure, WidgetFactory make)

@@ -1,5 +1,7 @@
 #include "runtime/files.h"
 
+#include "runtime/core/open_regular.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,31 @@ bool write_all(int fd, const uint8_t* data, size_t size)
 
 } // namespace
 
+namespace files {
+
+// Opens and refuses anything that is not a regular file. O_NONBLOCK keeps
+// the open itself from waiting: an operator's named pipe or device in place
+// of a picture must read as missing, not hang the program. It changes
+// nothing for a regular file.
+int open_regular(const std::string& path, int flags, struct stat* st_out)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (st_out)
+        *st_out = st;
+    return fd;
+}
+
+} // namespace files
+
+using files::open_regular;
+
 std::string rt_get_run_dir()
 {
     const std::lock_guard lock(run_dir_mutex);
@@ -93,10 +120,11 @@ bool rt_write_file(std::string_view path, const std::vector<Bytes>& parts)
     const std::string p = rt_native_path(path);
     if (p.empty())
         return false;
-    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Truncated only once it is known to be a regular file.
+    const int fd = open_regular(p, O_WRONLY | O_CREAT);
     if (fd < 0)
         return false;
-    bool ok = true;
+    bool ok = ::ftruncate(fd, 0) == 0;
     for (const Bytes& part : parts)
         ok = ok && write_all(fd, part.data(), part.size());
     return ::close(fd) == 0 && ok;
@@ -113,8 +141,32 @@ bool rt_copy_file(std::string_view source, std::string_view target)
     struct stat dst {};
     if (::stat(to.c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)
         return true;
-    std::error_code ec;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+    // Both ends are opened as regular files only: a pipe put in place of
+    // either between the checks above and here must not hang the copy.
+    struct stat st {};
+    const int in = open_regular(from, O_RDONLY, &st);
+    if (in < 0)
+        return false;
+    const int out = open_regular(to, O_WRONLY | O_CREAT);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    // The copy takes the source's permissions, as the platform's copy does.
+    bool ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::ftruncate(out, 0) == 0;
+    uint8_t buf[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            ok = errno == EINTR;
+            continue;
+        }
+        ok = write_all(out, buf, static_cast<size_t>(n));
+    }
+    ::close(in);
+    return ::close(out) == 0 && ok;
 }
 
 bool rt_delete_file(std::string_view path)

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "runtime/core/ini_document.h"
+#include "runtime/core/utf8.h"
 #include "runtime/files.h"
 #include "runtime/gbk.h"
 
@@ -274,11 +275,16 @@ std::string rt_read_config(std::string_view path, std::string_view section,
         const std::optional<std::string_view> value = doc.find(section, key);
         if (!value)
             return default_result(default_text);
+        // What the file holds may be no UTF-8 (a stray byte, or a UTF-16
+        // unit that paired with nothing): each such character reads as one
+        // replacement character, as the platform reads "?".
+        const bool utf16 = file.form() != ini::FileText::Form::utf8_bom;
+        std::string text = utf8::make_valid(c_text(*value), utf16 ? utf8::Surrogates::allow
+                                                                  : utf8::Surrogates::reject);
         // The buffer holds GBK bytes whatever the file's encoding.
-        const std::string_view text = c_text(*value);
         const std::string gbk = utf8_to_gbk(text);
         if (gbk.size() <= ini::kValueLimit)
-            return std::string(text);
+            return text;
         return gbk_to_utf8(ini::cut_gbk(gbk, ini::kValueLimit));
     }
     const ini::Document doc(file.text());

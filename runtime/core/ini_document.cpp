@@ -21,8 +21,8 @@ std::size_t char_len(std::string_view s, std::size_t i, Encoding encoding)
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // One physical line. `body_end` stops before the line end, `next` is where
-// the next line starts. A line ends at "\n" (a "\r" before it belongs to
-// the end); where no "\n" follows any more, a lone "\r" ends it.
+// the next line starts. A line ends at every "\r\n", "\n" or lone "\r",
+// wherever it stands, as the platform's routines end it.
 struct Line {
     std::size_t begin = 0;
     std::size_t body_end = 0;
@@ -47,14 +47,13 @@ public:
         if (pos_ >= bytes_.size())
             return false;
         line.begin = pos_;
-        const std::size_t nl = bytes_.find('\n', pos_);
-        if (nl == std::string_view::npos) {
-            const std::size_t cr = bytes_.find('\r', pos_);
-            line.body_end = cr == std::string_view::npos ? bytes_.size() : cr;
-            line.next = cr == std::string_view::npos ? bytes_.size() : cr + 1;
+        const std::size_t end = bytes_.find_first_of("\r\n", pos_);
+        if (end == std::string_view::npos) {
+            line.body_end = line.next = bytes_.size();
         } else {
-            line.body_end = nl > line.begin && bytes_[nl - 1] == '\r' ? nl - 1 : nl;
-            line.next = nl + 1;
+            line.body_end = end;
+            const bool crlf = bytes_[end] == '\r' && end + 1 < bytes_.size() && bytes_[end + 1] == '\n';
+            line.next = end + (crlf ? 2 : 1);
         }
         pos_ = line.next;
         return true;
@@ -245,13 +244,15 @@ bool Document::set(std::string_view section, std::string_view key, std::string_v
 
     if (!section_found)
         insert_at = bytes_.size();
-    // Lines after the last "\n" end with a lone "\r" if any of them does; a
-    // "\r\n" among them would make both sides read them as one line.
-    const std::size_t last_nl = bytes_.rfind('\n');
-    const std::size_t tail = last_nl == std::string::npos ? 0 : last_nl + 1;
-    const bool lone_cr = insert_at > tail && bytes_.find('\r', tail) != std::string::npos;
+    // New lines end as the line before them does when that is a lone "\r"
+    // (a file of an editor that writes those), else with "\r\n". Either
+    // way every reader ends them there, and no "\n" can follow a lone "\r"
+    // at the insertion point to join with it.
+    const std::size_t last_end = bytes_.find_last_of("\r\n", insert_at == 0 ? 0 : insert_at - 1);
+    const bool lone_cr = insert_at > 0 && last_end != std::string::npos && bytes_[last_end] == '\r'
+                         && (last_end + 1 == bytes_.size() || bytes_[last_end + 1] != '\n');
     const char* const end = lone_cr ? "\r" : "\r\n";
-    const bool open_last_line = !bytes_.empty() && bytes_.back() != (lone_cr ? '\r' : '\n');
+    const bool open_last_line = !bytes_.empty() && bytes_.back() != '\r' && bytes_.back() != '\n';
 
     std::string added;
     if (insert_at == bytes_.size() && open_last_line)

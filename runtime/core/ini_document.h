@@ -52,6 +52,7 @@ private:
     std::string odd_byte_; // a UTF-16 file of odd length keeps its last byte
 };
 
+// Lines end at every "\r\n", "\n" or lone "\r".
 class Document {
 public:
     Document() = default;
@@ -68,8 +69,8 @@ public:
 
     // Sets one item and keeps every other byte. False, with nothing
     // changed, when the section or key is blank or would not fit on one
-    // line. New lines end as the lines around them: "\r" where the file
-    // ends its lines with a lone carriage return, else "\r\n".
+    // line. New lines end as the line before them where that ends with a
+    // lone carriage return, else with "\r\n".
     bool set(std::string_view section, std::string_view key, std::string_view value);
 
     const std::string& bytes() const { return bytes_; }

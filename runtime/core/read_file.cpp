@@ -5,6 +5,8 @@
 
 #include "runtime/files.h"
 
+#include "runtime/core/open_regular.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -23,20 +25,6 @@ namespace {
 
 constexpr size_t kChunk = size_t(64) << 10;
 constexpr size_t kRemembered = 16;
-
-// Opens for reading and refuses anything that is not a regular file.
-int open_regular(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // Asks for the pages of a fresh buffer in one go: taking them one fault at
 // a time costs more than reading a camera picture's bytes into them.
@@ -154,11 +142,11 @@ LastReads& last_reads()
 Bytes rt_read_file(std::string_view path)
 {
     const std::string native = rt_native_path(path);
-    const int fd = open_regular(native);
+    struct stat st {};
+    const int fd = files::open_regular(native, O_RDONLY, &st);
     if (fd < 0)
         return Bytes();
-    struct stat st {};
-    const size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : kChunk;
+    const size_t expected = st.st_size > 0 ? static_cast<size_t>(st.st_size) : kChunk;
     const Bytes earlier = last_reads().recall(native);
     Bytes data = !earlier.empty() && earlier.size() == expected ? read_against(fd, expected, earlier)
                                                                 : read_on(fd, expected, {}, {});

@@ -70,4 +70,26 @@ inline std::size_t decode(std::string_view s, std::size_t i, char32_t& cp,
     return 0;
 }
 
+// `s` as well-formed UTF-8: every byte that starts no character becomes one
+// U+FFFD. With `surrogates` allowed, a surrogate encoded on its own (a
+// UTF-16 unit that paired with nothing) is one character and becomes one
+// U+FFFD as well.
+inline std::string make_valid(std::string_view s, Surrogates surrogates = Surrogates::reject)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp = 0;
+        const std::size_t len = decode(s, i, cp, surrogates);
+        if (len == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            append(out, 0xFFFD);
+            i += len == 0 ? 1 : len;
+            continue;
+        }
+        out.append(s.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
 } // namespace utf8

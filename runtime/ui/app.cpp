@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,11 +26,37 @@ namespace rtui {
 
 namespace {
 
-// How long one sprite frame stays on screen at least (20 frames a second).
+// How long a sprite frame stays on screen: the pace of the sprite
+// animations (20 frames a second).
 constexpr int kSpriteFrameMs = 50;
 
 QEventLoop* main_loop = nullptr;
-std::vector<QPointer<QWidget>> pending_frames;
+struct PendingFrame {
+    QPointer<QWidget> widget;
+    QRect area; // one rectangle: the painter is fastest with a plain clip
+};
+std::vector<PendingFrame> pending_frames;
+
+// The holds of one animation end one hold apart, so the time the handler
+// and the painting take between two frames is part of the hold rather than
+// added to it. The first frame after a pause is held whole; a frame that
+// came later than its hold's end is not held at all.
+void hold_frame()
+{
+    static QElapsedTimer clock;
+    static qint64 last_end = 0;
+    if (!clock.isValid())
+        clock.start();
+    const qint64 now = clock.elapsed();
+    const bool running = last_end > 0 && now - last_end < 4 * kSpriteFrameMs;
+    const qint64 end = running ? std::max(last_end + kSpriteFrameMs, now) : now + kSpriteFrameMs;
+    last_end = end;
+    if (end <= now)
+        return;
+    QEventLoop hold;
+    QTimer::singleShot(int(end - now), Qt::PreciseTimer, &hold, &QEventLoop::quit);
+    hold.exec();
+}
 
 void show_error_box(int number, std::string_view message)
 {
@@ -44,6 +73,18 @@ void show_error_box(int number, std::string_view message)
     box.exec();
 }
 
+// The toolkit's own dialogs (files, fonts, colours) speak the programs'
+// language, whatever the machine's locale. Without the translations
+// installed they stay in English.
+void install_translations()
+{
+    auto* qt = new QTranslator(qApp);
+    if (qt->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    else
+        delete qt;
+}
+
 } // namespace
 
 void quit_message_loop_if_idle()
@@ -52,22 +93,31 @@ void quit_message_loop_if_idle()
         main_loop->quit();
 }
 
-void mark_frame_pending(QWidget* widget)
+void mark_frame_pending(QWidget* widget, const QRect& area)
 {
-    if (std::find(pending_frames.begin(), pending_frames.end(), widget) == pending_frames.end())
-        pending_frames.emplace_back(widget);
+    auto it = std::find_if(pending_frames.begin(), pending_frames.end(),
+                           [widget](const PendingFrame& f) { return f.widget == widget; });
+    if (it == pending_frames.end())
+        pending_frames.push_back(PendingFrame{widget, area});
+    else
+        it->area |= area;
 }
 
 void present_pending_frames()
 {
     if (pending_frames.empty())
         return;
+    // Units shown or hidden since the last frame ask for their repaint
+    // through posted events; taken now, the frame shows them together with
+    // the sprites instead of a moment later.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
     auto frames = std::move(pending_frames);
     pending_frames.clear();
     bool painted = false;
-    for (auto& w : frames)
-        if (w && w->isVisible()) {
-            w->repaint();
+    for (auto& f : frames)
+        if (f.widget && f.widget->isVisible()) {
+            f.widget->repaint(f.area);
             painted = true;
         }
     if (!painted)
@@ -78,9 +128,7 @@ void present_pending_frames()
     // instead of a flash. Nobody watches the offscreen platform.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
-    QEventLoop hold;
-    QTimer::singleShot(kSpriteFrameMs, Qt::PreciseTimer, &hold, &QEventLoop::quit);
-    hold.exec();
+    hold_frame();
 }
 
 } // namespace rtui
@@ -100,6 +148,7 @@ void rt_init(int& argc, char** argv)
     rt_set_run_dir(dir.toStdString());
     QDir::setCurrent(dir);
 
+    install_translations();
     install_font_substitutions();
     QFont base = make_font("宋体", 12, false, false, false, false);
     QApplication::setFont(base);

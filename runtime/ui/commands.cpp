@@ -1,9 +1,8 @@
 // Window commands: the move loop, handles, focus and stacking, the screen,
-// snapshots, sprites, hot keys and sound.
+// hot keys and sound.
 #include "platform/hotkey.h"
 #include "runtime/files.h"
 #include "runtime/ui/model.h"
-#include "runtime/ui/picture.h"
 #include "runtime/ui/sound.h"
 #include "runtime/ui/widgets.h"
 
@@ -11,7 +10,6 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScreen>
 
 namespace rtui {
@@ -115,17 +113,6 @@ void show_without_activating(QWidget* w)
     w->setAttribute(Qt::WA_ShowWithoutActivating, had);
 }
 
-// The reveal adds a copy of the same full-screen picture every frame.
-QImage object_image(Unit& object)
-{
-    if (!object.picture_decoded) {
-        const Picture pic = decode_picture(object.picture);
-        object.picture_image = pic.empty() ? QImage() : pic.frames.front();
-        object.picture_decoded = true;
-    }
-    return object.picture_image;
-}
-
 } // namespace
 
 } // namespace rtui
@@ -209,52 +196,6 @@ int32_t rt_screen_height()
 {
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().height() : 0;
-}
-
-Bytes rt_unit_snapshot(UnitRef unit)
-{
-    QWidget* w = widget_of(unit);
-    if (!w || w->width() <= 0 || w->height() <= 0)
-        return {};
-    QImage img(w->size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    // A unit's own surface; only the window's picture includes its units.
-    const QWidget::RenderFlags flags =
-        unit.unit == 0 ? QWidget::DrawWindowBackground | QWidget::DrawChildren : QWidget::DrawWindowBackground;
-    w->render(&p, QPoint(), QRegion(), flags);
-    p.end();
-    return encode_png(img);
-}
-
-int32_t rt_sprite_add(UnitRef box, UnitRef object, int32_t x, int32_t y)
-{
-    auto* surface = dynamic_cast<AnimationBox*>(widget_of(box));
-    Unit* obj = find_unit(loaded_window(object.window), object.unit);
-    if (!surface || !obj || obj->type != UnitType::AnimationObject)
-        return 0;
-    const int64_t w = static_cast<int64_t>(obj->geometry.width()) * obj->zoom / 1000;
-    const int64_t h = static_cast<int64_t>(obj->geometry.height()) * obj->zoom / 1000;
-    QImage copy;
-    if (w > 0 && h > 0 && w <= 32767 && h <= 32767) {
-        const QImage img = object_image(*obj);
-        if (!img.isNull())
-            copy = img.scaled(static_cast<int>(w), static_cast<int>(h), Qt::IgnoreAspectRatio,
-                              Qt::SmoothTransformation);
-    }
-    return surface->add(std::move(copy), QPoint(x, y));
-}
-
-void rt_sprite_remove(UnitRef box, int32_t id)
-{
-    if (auto* surface = dynamic_cast<AnimationBox*>(widget_of(box)))
-        surface->remove(id);
-}
-
-void rt_sprite_rotate(UnitRef box, int32_t id, int32_t degrees)
-{
-    if (auto* surface = dynamic_cast<AnimationBox*>(widget_of(box)))
-        surface->rotate(id, degrees);
 }
 
 int32_t rt_register_hot_key(UnitRef, UnitRef target, int32_t modifiers, int32_t virtual_key)

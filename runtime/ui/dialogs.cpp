@@ -4,16 +4,20 @@
 #include "runtime/ui/model.h"
 #include "runtime/ui/widgets.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -100,11 +104,34 @@ std::string file_dialog_filter(const std::string& pairs)
     return out;
 }
 
+namespace {
+
+// How wide a message box must be for a window manager to show `title`
+// whole in its title bar.
+int message_box_width_for_title(const QString& title)
+{
+    // The window manager draws the title in a font of its own, often bold,
+    // beside an icon and three buttons; measured in our font made bold, with
+    // room for those, the title fits whole under the usual managers.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kTitleBarButtons = 4 * 24 + 24;
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarButtons;
+}
+
+} // namespace
+
 int32_t show_message_box(const std::string& text, int32_t style, const std::string& title)
 {
     QMessageBox box;
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(QString::fromStdString(text));
+    // The box sizes itself for its text only: a row of no height that is as
+    // wide as the title needs keeps a long title from being cut.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(message_box_width_for_title(box.windowTitle()), 0, QSizePolicy::Fixed,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     switch (style & 0xF0) {
     case 0x10:
         box.setIcon(QMessageBox::Critical);
@@ -166,6 +193,23 @@ bool show_input_box(const std::string& prompt, const std::string& title, const s
     return true;
 }
 
+namespace {
+
+// The kind of each entry in the file list. The toolkit's own words for it
+// ("Folder", "jpg File") have no Chinese translation.
+class ChineseFileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return QString::fromUtf8(info.isRoot() ? "驱动器" : "文件夹");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QString::fromUtf8("文件") : suffix + QString::fromUtf8(" 文件");
+    }
+};
+
+} // namespace
+
 bool show_file_dialog(bool save, const std::string& filter, std::string& path)
 {
     QString dir;
@@ -173,6 +217,12 @@ bool show_file_dialog(bool save, const std::string& filter, std::string& path)
         dir = QFileInfo(QString::fromStdString(path)).absolutePath();
     QFileDialog dlg(nullptr, QString(), dir, QString::fromStdString(file_dialog_filter(filter)));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    // The filter list shows each description as the handler wrote it, which
+    // often names its patterns already ("图形文件(*.jpg)"); the patterns we
+    // add for the toolkit stay out of sight.
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    ChineseFileTypes types;
+    dlg.setIconProvider(&types);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

@@ -23,7 +23,8 @@ int32_t message_box_escape(int32_t style);
 int32_t message_box_result(int32_t style, int32_t answer);
 
 // "desc|*.jpg;*.jpeg|desc2|*.mp3" as the toolkit's filter list
-// ("desc (*.jpg *.jpeg);;desc2 (*.mp3)"); empty gives "".
+// ("desc (*.jpg *.jpeg);;desc2 (*.mp3)"); empty gives "". The dialog shows
+// only the descriptions.
 std::string file_dialog_filter(const std::string& pairs);
 
 int32_t show_message_box(const std::string& text, int32_t style, const std::string& title);

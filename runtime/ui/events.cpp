@@ -5,10 +5,48 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace rtui {
 
 namespace {
+
+// Whether `a` lies above `b` as their window stacks its widgets; false when
+// one holds the other.
+bool stacked_above(const QWidget* a, const QWidget* b)
+{
+    for (const QWidget* x = a; x->parentWidget(); x = x->parentWidget()) {
+        const QWidget* parent = x->parentWidget();
+        if (parent == b)
+            return false;
+        if (!parent->isAncestorOf(b))
+            continue;
+        const QWidget* y = b;
+        while (y->parentWidget() != parent)
+            y = y->parentWidget();
+        if (y == x)
+            return false;
+        const QObjectList& order = parent->children(); // bottom to top
+        return order.indexOf(x) > order.indexOf(y);
+    }
+    return false;
+}
+
+// A unit inside a window of its own (the wheel's round frame is one) gets
+// what the display server sends to that window, also where a unit stacked
+// above that window covers the point. Such a press belongs to the unit on
+// top: the widget there, or null when the press already reached it.
+QWidget* widget_on_top(QWidget* receiver, const QPointF& global)
+{
+    QWidget* own = receiver->internalWinId() ? receiver : receiver->nativeParentWidget();
+    if (!own || own->isWindow())
+        return nullptr;
+    QWidget* top = receiver->window();
+    QWidget* hit = top->childAt(top->mapFromGlobal(global.toPoint()));
+    if (!hit || hit == own || own->isAncestorOf(hit) || !stacked_above(hit, own))
+        return nullptr;
+    return hit;
+}
 
 class UnitInputFilter : public QObject {
 public:
@@ -22,8 +60,28 @@ protected:
                     e->type() == QEvent::MouseButtonDblClick)
                        ? static_cast<QMouseEvent*>(e)
                        : nullptr;
-        if (!me)
+        if (!me || !o->isWidgetType())
             return false;
+        // A release goes where its press went.
+        const bool release = e->type() == QEvent::MouseButtonRelease;
+        QPointer<QWidget> above;
+        if (!release)
+            above = widget_on_top(static_cast<QWidget*>(o), me->globalPosition());
+        else if (o == pressed_on_)
+            above = pressed_above_;
+        pressed_on_ = nullptr;
+        pressed_above_ = nullptr;
+        if (above) {
+            QMouseEvent moved(e->type(), above->mapFromGlobal(me->globalPosition()), me->scenePosition(),
+                              me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
+                              me->pointingDevice());
+            QCoreApplication::sendEvent(above, &moved);
+            if (!release) {
+                pressed_on_ = o;
+                pressed_above_ = above;
+            }
+            return true;
+        }
         if (me->button() == Qt::LeftButton) {
             event = e->type() == QEvent::MouseButtonPress     ? E_LBUTTON_DOWN
                     : e->type() == QEvent::MouseButtonRelease ? E_LBUTTON_UP
@@ -34,7 +92,7 @@ protected:
             return false;
         }
         UnitRef ref;
-        if (!o->isWidgetType() || !unit_of_widget(o, ref))
+        if (!unit_of_widget(o, ref))
             return false;
         if (!static_cast<QWidget*>(o)->isEnabled())
             return false;
@@ -46,6 +104,11 @@ protected:
         // A handler that closed the window ends the input to it.
         return !w->loaded;
     }
+
+private:
+    // The last press sent on to the unit on top: where it came, and where it went.
+    QPointer<QObject> pressed_on_;
+    QPointer<QWidget> pressed_above_;
 };
 
 UnitInputFilter* filter()

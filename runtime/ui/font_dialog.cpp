@@ -16,6 +16,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace rtui {
 
 namespace {
@@ -28,16 +30,24 @@ void paint_swatch(QPushButton* button, const QColor& c)
 }
 
 // The face's own style with that weight and slant, or "" when it has none.
+// Oblique counts as slanted as italic does.
 QString style_named(const QString& family, bool bold, bool italic)
 {
     QString found;
+    int found_rank = 0;
     for (const QString& style : QFontDatabase::styles(family)) {
-        if (QFontDatabase::bold(family, style) != bold || QFontDatabase::italic(family, style) != italic)
+        const QFont f = QFontDatabase::font(family, style, 12);
+        if ((f.weight() >= QFont::Bold) != bold || f.italic() != italic)
             continue;
-        // Of several, the plain weight: no "Light" for regular, no "Black" for bold.
-        const int weight = QFontDatabase::weight(family, style);
-        if (found.isEmpty() || weight == (bold ? QFont::Bold : QFont::Normal))
+        // Of several, the plain one: the plain weight (no "Light" for
+        // regular, no "Black" for bold), then the shortest name, as a
+        // width ("Condensed", "Narrow") is known only by its name here.
+        const bool plain_weight = f.weight() == (bold ? QFont::Bold : QFont::Normal);
+        const int rank = (plain_weight ? 0 : 1000) + static_cast<int>(style.size());
+        if (found.isEmpty() || rank < found_rank) {
             found = style;
+            found_rank = rank;
+        }
     }
     return found;
 }
@@ -78,7 +88,8 @@ bool show_font_dialog(FontChoice& choice)
     // Bold and italic as boxes of their own: the style list offers only the
     // styles a face has, while the labels can draw any face bold or italic.
     // Picking a style in the list sets them; ticking them picks the style
-    // where the face has one.
+    // where the face has one. Picking another face keeps them, and picks
+    // that face's style for them.
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QString::fromUtf8("字形:"), &dlg));
     auto* bold = new QCheckBox(QString::fromUtf8("粗体"), &dlg);
@@ -89,18 +100,23 @@ bool show_font_dialog(FontChoice& choice)
     row->addWidget(italic);
     bool pushing = false;
     QFont last = initial;
+    std::function<void()> push_style;
     QObject::connect(fonts, &QFontDialog::currentFontChanged, &dlg, [&](const QFont& f) {
-        if (!pushing) {
+        const bool other_face = f.family() != last.family();
+        if (!pushing && !other_face) {
             const QSignalBlocker quiet_bold(bold), quiet_italic(italic);
-            const bool other_face = f.family() != last.family();
-            if (other_face || f.bold() != last.bold())
+            if (f.bold() != last.bold())
                 bold->setChecked(f.bold());
-            if (other_face || f.italic() != last.italic())
+            if (f.italic() != last.italic())
                 italic->setChecked(f.italic());
         }
         last = f;
+        // The chooser is still updating its lists for the new face: pick
+        // the style once it is done.
+        if (!pushing && other_face)
+            QMetaObject::invokeMethod(&dlg, [&] { push_style(); }, Qt::QueuedConnection);
     });
-    auto push_style = [&] {
+    push_style = [&] {
         QFont f = fonts->currentFont();
         const QString style = style_named(f.family(), bold->isChecked(), italic->isChecked());
         if (style.isEmpty() || style == f.styleName())

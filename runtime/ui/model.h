@@ -48,7 +48,9 @@ struct Unit {
 
     Bytes picture;                 // animation object
     int zoom = 1000;
-    QImage picture_image;          // `picture` decoded, once
+    // `picture` decoded, once, then halved again and again as copies of
+    // smaller sizes are asked for: [0] is the picture itself.
+    std::vector<QImage> picture_levels;
     bool picture_decoded = false;
 
     std::string caption;           // menu item
@@ -126,9 +128,10 @@ void install_input_filter();
 
 // Painting and presentation ------------------------------------------------
 
-// Repaints changed sprite boxes at once and pushes the frame to the display.
+// Repaints the changed parts of sprite boxes at once and pushes the frame to
+// the display.
 void present_pending_frames();
-void mark_frame_pending(QWidget* widget);
+void mark_frame_pending(QWidget* widget, const QRect& area);
 // Pushes what was drawn to the display server and waits until it was handled.
 void flush_display();
 // True when the left mouse button is down according to the display server;

@@ -28,5 +28,31 @@ Picture decode_picture(const Bytes& data, QSize fit = QSize());
 // A mouse pointer from a .cur (hot spot from the file) or .ico file.
 std::optional<QCursor> decode_cursor(const Bytes& data);
 
-// PNG bytes of an image (what rt_unit_snapshot returns).
+// PNG bytes of an image.
 Bytes encode_png(const QImage& image);
+
+// A picture drawn straight into the pixels of an uncompressed 32-bit BMP,
+// rows from the top: making it and reading it back cost a copy each, where
+// PNG costs a deflate and an inflate.
+class BmpCanvas {
+public:
+    // Every pixel transparent.
+    explicit BmpCanvas(QSize size);
+    BmpCanvas(const BmpCanvas&) = delete;
+    BmpCanvas& operator=(const BmpCanvas&) = delete;
+
+    // Premultiplied ARGB32 over the BMP's own pixels; null for an empty size.
+    QImage& image() { return image_; }
+    // The picture file: the BMP when every pixel is opaque, otherwise PNG,
+    // which keeps transparency. The canvas is empty afterwards.
+    Bytes take();
+
+private:
+    Bytes bytes_;
+    QImage image_;
+};
+
+// The image at half its width and height (rounded up), each pixel the
+// average of the two by two it covers (an edge pixel stands in for the one
+// beyond the edge). Premultiplied ARGB32 in and out.
+QImage half_size(const QImage& image);

@@ -25,6 +25,14 @@ inline bool size_allowed(int64_t width, int64_t height) {
            width * height <= kMaxPixels;
 }
 
+// A new image whose pixels are not yet touched, of memory the system maps in
+// large pages where it can: a full-screen picture otherwise costs thousands
+// of page faults the first time it is written, which on some machines take
+// longer than decoding it.
+QImage fresh_image(int width, int height, QImage::Format format);
+// Asks for large pages for a buffer that is about to be written first.
+void prefer_large_pages(void* data, size_t size);
+
 // All return ARGB32 premultiplied images.
 // `reduced` (when given) tells whether the DCT scaling made the picture
 // smaller than the file's own size.

@@ -149,7 +149,7 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduce
     const unsigned width = cinfo->output_width;
     if (cinfo->output_components != 4)
         return false;
-    job.image = QImage(int(width), int(cinfo->output_height), QImage::Format_ARGB32_Premultiplied);
+    job.image = fresh_image(int(width), int(cinfo->output_height), QImage::Format_ARGB32_Premultiplied);
     if (job.image.isNull())
         return false;
     if (cmyk)

@@ -482,6 +482,7 @@ void write_typed(const std::shared_ptr<Window>& w, Unit& u, int prop, int member
         if (prop == P_SPRITE_PICTURE) {
             u.picture = as_bytes(v);
             u.picture_decoded = false;
+            u.picture_levels.clear();
         }
         else if (prop == P_SPRITE_ZOOM)
             u.zoom = as_int(v);

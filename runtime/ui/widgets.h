@@ -187,18 +187,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
-    struct Ink {
-        QString key; // what it was drawn for
-        QImage image;
-        QPointF at;
-    };
-    const Ink& ink_for(int flags);
+    void changed();
+    void draw_text(QPainter& p) const;
 
+    QImage drawn_; // the text as last drawn, for repaints that change nothing
     std::string text_;
     FontValue record_;
-    Ink ink_;
     int pixels_ = 12;
     uint32_t color_ = 0;
     int align_ = 0;
@@ -224,12 +221,14 @@ private:
     int line_width_ = 1;
 };
 
-// A surface of sprite copies, each an image at a place, turned about its
-// centre.
+// A surface of sprite copies, each a picture drawn at a size and a place,
+// turned about its centre. A change draws again only the part of the surface
+// it touches.
 class AnimationBox : public QWidget {
 public:
     explicit AnimationBox(QWidget* parent);
-    int add(QImage image, QPoint at);
+    // `image` is drawn scaled to `size`; a null image draws nothing.
+    int add(QImage image, QSize size, QPoint at);
     bool remove(int id);
     bool rotate(int id, int degrees);
     int count() const { return static_cast<int>(sprites_.size()); }
@@ -241,10 +240,13 @@ protected:
 private:
     struct Sprite {
         QImage image;
+        QSize size;
         QPoint at;
         int angle = 0;
     };
-    void changed();
+    // What the copy covers on the surface, its smoothed edge included.
+    static QRect area_of(const Sprite& s);
+    void changed(const QRect& area);
 
     std::map<int, Sprite> sprites_;
     int next_id_ = 1;

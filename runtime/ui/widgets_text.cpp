@@ -4,15 +4,19 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QGlyphRun>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTextLayout>
 
 #include <cmath>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace rtui {
 
@@ -34,6 +38,50 @@ bool face_installed(const QString& face)
     const bool has = QFontDatabase::hasFamily(face);
     (has ? known : missing).insert(face);
     return has;
+}
+
+// The glyph runs of `text` that come from a face without a bold of its own
+// (a fallback face drawing the characters the label's face lacks), each
+// with the origin that places it where drawText(r, flags, text) draws it:
+// lines as that call lays them out, each aligned on its own.
+std::vector<std::pair<QPointF, QGlyphRun>> runs_without_bold(const QFont& font, const QRectF& r, int flags,
+                                                              const QString& text)
+{
+    QTextLayout layout(text, font);
+    const bool wrap = flags & Qt::TextWordWrap;
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    if (!wrap)
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(wrap ? std::max<qreal>(0, r.width()) : 0x01000000);
+        height = std::ceil(height + leading);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+
+    const qreal yoff = flags & Qt::AlignBottom ? r.height() - height
+                       : flags & Qt::AlignVCenter ? (r.height() - height) / 2
+                                                  : 0;
+    std::vector<std::pair<QPointF, QGlyphRun>> runs;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        const qreal advance = line.horizontalAdvance();
+        const qreal xoff = flags & Qt::AlignRight ? r.width() - advance
+                           : flags & Qt::AlignHCenter ? (r.width() - advance) / 2
+                                                      : 0;
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            if (!QFontDatabase::bold(raw.familyName(), raw.styleName()))
+                runs.emplace_back(QPointF(r.x() + xoff, r.y() + yoff), run);
+        }
+    }
+    return runs;
 }
 
 class AsteriskStyle : public QProxyStyle {
@@ -106,7 +154,7 @@ TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent)
 void TransparentLabel::set_text(std::string t)
 {
     text_ = std::move(t);
-    update();
+    changed();
 }
 
 void TransparentLabel::set_font_record(FontValue f, std::optional<int> pixels)
@@ -114,62 +162,112 @@ void TransparentLabel::set_font_record(FontValue f, std::optional<int> pixels)
     record_ = std::move(f);
     pixels_ = pixels ? *pixels : pixels_from_points(record_.size_pt);
     setFont(make_font(record_.face, pixels_, record_.bold, record_.italic, record_.underline, record_.strikeout));
-    update();
+    changed();
 }
 
 void TransparentLabel::set_color(uint32_t c)
 {
     color_ = c;
-    update();
+    changed();
 }
 void TransparentLabel::set_align(int a)
 {
     align_ = a;
-    update();
+    changed();
 }
 void TransparentLabel::set_valign(int a)
 {
     valign_ = a;
-    update();
+    changed();
 }
 void TransparentLabel::set_wrap(bool w)
 {
     wrap_ = w;
-    update();
+    changed();
 }
 void TransparentLabel::set_effect(int e)
 {
     effect_ = e;
+    changed();
+}
+
+void TransparentLabel::changed()
+{
+    drawn_ = QImage();
     update();
+}
+
+void TransparentLabel::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::FontChange)
+        drawn_ = QImage();
+    QWidget::changeEvent(e);
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*)
 {
     if (text_.empty())
         return;
+    // Outlined or shadowed text is drawn many times over, and a title under
+    // the prize reveal is repainted at every frame: it is drawn once into an
+    // image, which then only needs showing.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty())
+        return;
+    if (drawn_.size() != pixels || drawn_.devicePixelRatio() != ratio) {
+        drawn_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        drawn_.setDevicePixelRatio(ratio);
+        drawn_.fill(Qt::transparent);
+        QPainter p(&drawn_);
+        draw_text(p);
+    }
+    QPainter(this).drawImage(0, 0, drawn_);
+}
+
+void TransparentLabel::draw_text(QPainter& p) const
+{
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font());
+
     int flags = align_ == 1 ? Qt::AlignHCenter : align_ == 2 ? Qt::AlignRight : Qt::AlignLeft;
     if (wrap_)
         flags |= Qt::TextWordWrap | Qt::AlignTop;
     else
         flags |= valign_ == 1 ? Qt::AlignVCenter : valign_ == 2 ? Qt::AlignBottom : Qt::AlignTop;
+    const QString text = QString::fromStdString(text_);
     const QColor fg = color_from_ref(color_);
     // Outline and shadow contrast with the text so it reads on any picture.
     const QColor edge = fg.lightness() > 96 ? QColor(0, 0, 0) : QColor(255, 255, 255);
     const int r = std::max(1, pixels_ / 24);
 
-    const Ink& ink = ink_for(flags);
-    if (ink.image.isNull())
-        return;
-    QPainter p(this);
-    // The text in one colour, as drawing it there would leave it: the ink is
-    // the text's coverage, so copying it tinted blends exactly as the text.
+    // A face without a bold of its own is emboldened by the font engine only
+    // in the glyphs it caches; from 64 pixels up text is filled from the
+    // outlines and would show regular, so thicken it as the engine would
+    // (by an em / 24 in each direction). Where the label's face has a bold,
+    // the characters it lacks may still come from a fallback face that has
+    // none (Chinese in a Latin face): only those are thickened.
+    const QFontInfo info(font());
+    const bool big_bold = font().bold() && info.pixelSize() >= 64;
+    const bool thicken_all = big_bold && !QFontDatabase::bold(info.family(), info.styleName());
+    const double half = big_bold ? info.pixelSize() / 48.0 : 0.0;
+    const auto thin_runs = big_bold && !thicken_all ? runs_without_bold(font(), QRectF(rect()), flags, text)
+                                                    : std::vector<std::pair<QPointF, QGlyphRun>>();
     auto draw_at = [&](QPoint offset, const QColor& c) {
-        QImage tinted = ink.image;
-        QPainter t(&tinted);
-        t.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        t.fillRect(tinted.rect(), c);
-        t.end();
-        p.drawImage(ink.at + QPointF(offset), tinted);
+        p.setPen(c);
+        if (!thicken_all)
+            p.drawText(rect().translated(offset), flags, text);
+        if (!thicken_all && thin_runs.empty())
+            return;
+        for (double dx : {-half, 0.0, half})
+            for (double dy : {-half, 0.0, half}) {
+                const QPointF at = offset + QPointF(dx, dy);
+                if (thicken_all)
+                    p.drawText(QRectF(rect()).translated(at), flags, text);
+                else if (dx != 0.0 || dy != 0.0)
+                    for (const auto& [origin, run] : thin_runs)
+                        p.drawGlyphRun(origin + at, run);
+            }
     };
     if (effect_ == 2 || effect_ == 3) {
         QColor shadow = edge;
@@ -184,71 +282,6 @@ void TransparentLabel::paintEvent(QPaintEvent*)
                     draw_at(QPoint(dx, dy), edge);
     }
     draw_at(QPoint(0, 0), fg);
-}
-
-// The text's coverage, drawn once and cut to where it has ink. An outline
-// draws the text some twenty times and large text is filled from glyph
-// outlines, so drawing it once and copying it is what keeps the titles
-// quick to paint.
-const TransparentLabel::Ink& TransparentLabel::ink_for(int flags)
-{
-    const QString key = QString::fromStdString(text_) + QChar(0) + font().key() + QChar(0) +
-                        QString::number(flags) + QChar(0) + QString::number(width()) + 'x' +
-                        QString::number(height());
-    if (ink_.key == key)
-        return ink_;
-    ink_ = Ink{key, QImage(), QPointF()};
-    if (width() <= 0 || height() <= 0)
-        return ink_;
-    const qreal ratio = devicePixelRatioF();
-    QImage whole(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    whole.setDevicePixelRatio(ratio);
-    // The same resolution as the screen, so that a size in points comes out
-    // as on the label itself.
-    whole.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
-    whole.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
-    whole.fill(Qt::transparent);
-    {
-        QPainter p(&whole);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.setFont(font());
-        p.setPen(Qt::black);
-        const QString text = QString::fromStdString(text_);
-        // A face without a bold of its own is emboldened by the font engine
-        // only in the glyphs it caches; from 64 pixels up text is filled from
-        // the outlines and would show regular, so thicken it as the engine
-        // would (by an em / 24 in each direction).
-        const QFontInfo info(font());
-        const double half = font().bold() && info.pixelSize() >= 64 &&
-                                    !QFontDatabase::bold(info.family(), info.styleName())
-                                ? info.pixelSize() / 48.0
-                                : 0.0;
-        if (half == 0.0) {
-            p.drawText(rect(), flags, text);
-        } else {
-            for (double dx : {-half, 0.0, half})
-                for (double dy : {-half, 0.0, half})
-                    p.drawText(QRectF(rect()).translated(dx, dy), flags, text);
-        }
-    }
-    // Cut to the inked rows and columns.
-    int left = whole.width(), right = -1, top = whole.height(), bottom = -1;
-    for (int y = 0; y < whole.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
-        for (int x = 0; x < whole.width(); ++x) {
-            if (qAlpha(line[x]) == 0)
-                continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = y;
-        }
-    }
-    if (right >= 0) {
-        ink_.at = QPointF(left, top) / ratio;
-        ink_.image = whole.copy(left, top, right - left + 1, bottom - top + 1);
-    }
-    return ink_;
 }
 
 // ---------------------------------------------------------------------------

@@ -210,19 +210,22 @@ void WindowWidget::keyPressEvent(QKeyEvent* e)
 
 AnimationBox::AnimationBox(QWidget* parent) : QWidget(parent) {}
 
-int AnimationBox::add(QImage image, QPoint at)
+int AnimationBox::add(QImage image, QSize size, QPoint at)
 {
     const int id = next_id_++;
-    sprites_[id] = Sprite{std::move(image), at, 0};
-    changed();
+    const Sprite& s = sprites_[id] = Sprite{std::move(image), size, at, 0};
+    changed(area_of(s));
     return id;
 }
 
 bool AnimationBox::remove(int id)
 {
-    if (!sprites_.erase(id))
+    auto it = sprites_.find(id);
+    if (it == sprites_.end())
         return false;
-    changed();
+    const QRect area = area_of(it->second);
+    sprites_.erase(it);
+    changed(area);
     return true;
 }
 
@@ -231,32 +234,47 @@ bool AnimationBox::rotate(int id, int degrees)
     auto it = sprites_.find(id);
     if (it == sprites_.end())
         return false;
+    const QRect before = area_of(it->second);
     it->second.angle = ((degrees % 360) + 360) % 360;
-    changed();
+    changed(before.united(area_of(it->second)));
     return true;
 }
 
-void AnimationBox::changed()
+QRect AnimationBox::area_of(const Sprite& s)
 {
-    update();
-    mark_frame_pending(this);
+    if (s.image.isNull() || s.size.isEmpty())
+        return {};
+    const QSizeF half(s.size.width() / 2.0, s.size.height() / 2.0);
+    QTransform t;
+    t.translate(s.at.x() + half.width(), s.at.y() + half.height());
+    t.rotate(s.angle);
+    return t.mapRect(QRectF(QPointF(-half.width(), -half.height()), s.size)).toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
-void AnimationBox::paintEvent(QPaintEvent*)
+void AnimationBox::changed(const QRect& area)
+{
+    const QRect visible = area.intersected(rect());
+    if (visible.isEmpty())
+        return;
+    update(visible);
+    mark_frame_pending(this, visible);
+}
+
+void AnimationBox::paintEvent(QPaintEvent* e)
 {
     QPainter p(this);
     if (back_)
-        p.fillRect(rect(), *back_);
+        p.fillRect(e->rect(), *back_);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
     for (const auto& [id, s] : sprites_) {
-        if (s.image.isNull())
+        if (!area_of(s).intersects(e->rect()))
             continue;
-        const QPointF centre(s.at.x() + s.image.width() / 2.0, s.at.y() + s.image.height() / 2.0);
+        const QSizeF half(s.size.width() / 2.0, s.size.height() / 2.0);
         p.save();
-        p.translate(centre);
+        p.translate(s.at.x() + half.width(), s.at.y() + half.height());
         p.rotate(s.angle);
-        p.drawImage(QPointF(-s.image.width() / 2.0, -s.image.height() / 2.0), s.image);
+        p.drawImage(QRectF(QPointF(-half.width(), -half.height()), s.size), s.image);
         p.restore();
     }
 }

@@ -34,8 +34,8 @@ start=$SECONDS
 clicked_again=0
 while ! grep -qaE '^j[1-8]=' "$app/jieguo.a" 2>/dev/null; do
   # On a loaded machine the first click may land before the stage takes
-  # input. Once a draw runs, the reveal covers the egg, so a second click
-  # cannot start another draw.
+  # input. A draw writes its tally before anything else shows, so a click
+  # that started one is not repeated.
   if [ $clicked_again -eq 0 ] && [ "$(waited $start)" -gt 8 ]; then
     xdotool mousemove --sync 561 467 click 1
     clicked_again=1
@@ -54,8 +54,8 @@ echo "drawn grade: $grade"
 # The reveal runs after the tally is written: wait for the picture to fill
 # the board (corners and edges, away from the number and the close label).
 prize_shot="$artifacts/egg-e2e-prize.png"
-# Two of the points lie inside eggs 1 and 9: the board covers the whole stage.
-points=("20 1060" "1900 1060" "20 300" "960 1040" "1700 600" "200 100" "1600 100" "252 382" "561 467")
+# The board covers the whole stage; the eggs stand on it (below).
+points=("20 1060" "1900 1060" "20 300" "960 1040" "1700 600" "200 100" "1600 100" "100 382" "1100 467")
 start=$SECONDS
 while :; do
   import -window root "$prize_shot" || fail "screenshot of the prize"
@@ -66,6 +66,14 @@ while :; do
   [ $good -eq 1 ] && break
   [ "$(waited $start)" -gt 20 ] && fail "the prize picture does not fill the board (at $bad, want ${colours[$grade]})"
   sleep 0.5
+done
+
+# The eggs stand on the shown prize, ready for the next draw: the middles of
+# eggs 1 and 9 show the egg, not the prize.
+for p in "252 382" "561 467"; do
+  near "$(pixel_in "$prize_shot" $p)" "${colours[$grade]}" && fail "the prize covers the egg at $p"
+  [ "$(pixel_in "$prize_shot" $p)" = "$(pixel_in "$artifacts/egg-e2e-stage.png" $p)" ] \
+    || fail "the egg at $p does not show as on the stage: $(pixel_in "$prize_shot" $p)"
 done
 
 # The close label: white text in the board's top right-hand 88 x 48 corner,

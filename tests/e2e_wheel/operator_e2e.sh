@@ -4,7 +4,8 @@
 # settings with it, pick the eight ring pictures through the real file
 # dialog with a double click on each, choose style three and zoom 2 in the
 # panel, spin and stop with the fireworks over the wheel, read the results
-# behind the password and clear them, and leave through the menu. With a
+# behind the password and clear them, move the wheel, the result picture and
+# a title over the wheel, and leave through the menu. With a
 # window manager (as an event machine has one) it also checks that modal
 # windows stay in front of the full-screen stage and show whole.
 #   operator_e2e.sh <program folder> <artifact folder> [openbox]
@@ -173,10 +174,22 @@ wait_setting 中奖图片左边 120
 wait_setting 中奖图片顶边 390
 shot 19-moved
 
+# --- A title over the wheel ---------------------------------------------
+# The subtitle moved down across the wheel (now 605 pixels at 510, 210) and
+# its hub; a Ctrl+press on it there moves the subtitle again, not the wheel,
+# though the wheel is a window of its own.
+drag 960 140 960 440 ctrl
+wait_setting 副标题顶边 404
+drag 800 460 800 560 ctrl
+wait_setting 副标题顶边 504
+[ "$(setting 外形框1左边),$(setting 外形框1顶边)" = "510,210" ] \
+  || fail "the press on the title moved the wheel to $(setting 外形框1左边),$(setting 外形框1顶边)"
+shot 20-title-over-wheel
+
 # --- Leave through the menu ----------------------------------------------
 menu_item 13
 answer '^确定退出吗？$'
 exits_cleanly
 
-echo "PASS: password set and used, eight values, eight ring pictures, style three, zoom 2, a spin with fireworks (grade $won), results read and cleared behind the password, the wheel and the result picture moved, a clean exit; screenshots in $artifacts"
+echo "PASS: password set and used, eight values, eight ring pictures, style three, zoom 2, a spin with fireworks (grade $won), results read and cleared behind the password, the wheel and the result picture moved, a title moved over the wheel and again where it lies on it, a clean exit; screenshots in $artifacts"
 exit 0

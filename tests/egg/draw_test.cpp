@@ -1,7 +1,11 @@
 // A click on an egg: the draw, the tally, the sounds, the prize display.
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
 
 #include <chrono>
 #include <filesystem>
@@ -490,6 +494,75 @@ TEST_F(EggDraw, ClickDuringTheFireworksRunsANestedDraw)
     EXPECT_FALSE(rt_is_loaded(egg::EffectWindow));
     EXPECT_EQ(rt_get_bytes(egg_button(2), P_PICTURE), media::egg_picture(2));
     EXPECT_EQ(rt_get_bytes(egg_button(6), P_PICTURE), media::egg_picture(6));
+}
+
+// The main window as the toolkit holds it, and the unit on top at a point of
+// it: the one a person's click there reaches.
+QWidget* main_window_widget()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->property("rt_window").toInt() == egg::MainWindow && w->property("rt_unit").toInt() == 0)
+            return w;
+    return nullptr;
+}
+std::string unit_on_top(QPoint at)
+{
+    QWidget* hit = main_window_widget()->childAt(at);
+    for (; hit; hit = hit->parentWidget())
+        if (hit->property("rt_window").toInt() == egg::MainWindow && hit->property("rt_unit").isValid())
+            break;
+    if (!hit)
+        return "the window";
+    const int id = hit->property("rt_unit").toInt();
+    std::vector<std::string> names{"画板相片", "透明标签_关闭", "动画框1", "透明标签_主标题"};
+    for (int k = 1; k <= 9; ++k)
+        names.push_back("图形按钮" + std::to_string(k));
+    for (const std::string& name : names)
+        if (rt_unit(egg::MainWindow, name).unit == id)
+            return name;
+    return "unit " + std::to_string(id);
+}
+
+// The units stack as the window defines them, each above those before it:
+// the eggs stand on a shown prize and the reveal plays over the eggs, so a
+// click on an egg while a prize is shown runs a draw of its own.
+TEST_F(EggDraw, EggsStandOnTheShownPrizeUnderTheReveal)
+{
+    no_effects();
+    only_grade(4, "5");
+    start();
+    ASSERT_NE(main_window_widget(), nullptr);
+    rt_test_click(egg_button(9));
+    ASSERT_TRUE(shown("画板相片"));
+    const int width = rt_get_int(window(), P_WIDTH);
+    const int height = rt_get_int(window(), P_HEIGHT);
+
+    struct Case {
+        const char* what;
+        bool reveal_on;
+        QPoint at;
+        const char* on_top;
+    };
+    const Case cases[] = {
+        {"egg 9 over the prize", false, {561, 467}, "图形按钮9"},
+        {"egg 1 over the prize", false, {252, 382}, "图形按钮1"},
+        {"the prize beside the eggs", false, {10, height - 10}, "画板相片"},
+        {"the close label on the prize", false, {width - 30, 20}, "透明标签_关闭"},
+        {"the reveal over egg 9", true, {561, 467}, "动画框1"},
+        {"the reveal over egg 1", true, {252, 382}, "动画框1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rt_set(unit("动画框1"), P_VISIBLE, c.reveal_on);
+        EXPECT_EQ(unit_on_top(c.at), c.on_top);
+    }
+    rt_set(unit("动画框1"), P_VISIBLE, false);
+
+    // A click on egg 9 as the toolkit delivers it, to whatever stands there.
+    QTest::mouseClick(main_window_widget()->windowHandle(), Qt::LeftButton, {}, QPoint(561, 467));
+    rt_do_events();
+    EXPECT_EQ(read_result("j4"), "2");
+    EXPECT_TRUE(shown("画板相片"));
 }
 
 } // namespace

@@ -255,4 +255,28 @@ TEST_F(Windows, TimersCallTheirProcedureUntilKilledOrTheWindowGoes)
     EXPECT_TRUE(ticks.empty());
 }
 
+// What waits for a window's end runs once, when the handle no longer names
+// the window, whether the window goes alone or with its parent.
+TEST_F(Windows, WhatWaitsForAWindowsEndRunsOnceItsHandleIsGone)
+{
+    auto* outer = new QWidget(&top);
+    outer->setAttribute(Qt::WA_NativeWindow);
+    auto* inner = new QWidget(outer);
+    inner->setAttribute(Qt::WA_NativeWindow);
+    const auto outer_handle = static_cast<int64_t>(outer->winId());
+    const auto inner_handle = static_cast<int64_t>(inner->winId());
+    std::vector<std::pair<int64_t, bool>> ended; // handle, still a window then
+    for (const int64_t h : {inner_handle, outer_handle})
+        EXPECT_TRUE(platform::when_window_destroyed(h, [h, &ended] { ended.emplace_back(h, IsWindow(h)); }));
+    EXPECT_FALSE(platform::when_window_destroyed(0, [] {}));
+    EXPECT_FALSE(platform::when_window_destroyed(outer_handle, nullptr));
+    QTest::qWait(20);
+    EXPECT_TRUE(ended.empty());
+    delete outer;
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ended.size(), 2u);
+    for (const auto& [handle, alive] : ended)
+        EXPECT_FALSE(alive) << handle;
+}
+
 } // namespace

@@ -110,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Bad{"Negative", "-5", -5, -5000, 0, 0, 500, nullptr},
                       Bad{"Fraction", "2.5", 2, 2500, 2, 2, 605, nullptr},
                       Bad{"Zero", "0", 0, 0, 0, 0, 500, nullptr},
-                      Bad{"Large", "99999", 99999, 99999000, 99999, 99999, 1069, real_pictures},
+                      // The frame is stored off the screen: no zoom step keeps it on.
+                      Bad{"Large", "99999", 99999, 99999000, 99999, 99999, 500, real_pictures},
                       Bad{"Huge", "1e30", INT32_MIN, INT32_MIN, 0, 0, 500, nullptr},
                       Bad{"DamagedPictures", "7", 7, 7000, 7, 7, 972, damage_pictures}),
     [](const ::testing::TestParamInfo<Bad>& p) { return std::string(p.param.name); });

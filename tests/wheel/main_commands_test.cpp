@@ -2,8 +2,12 @@
 // the titles, moving things with the mouse, background picture and music,
 // window modes, help, about, exit and the ring's prize pictures.
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
 
 #include "tests/wheel/wheel_window_fixture.h"
 
@@ -209,6 +213,49 @@ TEST_F(WheelCommands, TitleDragNeedsCtrlAlone)
     rt_test_mouse(title, E_LBUTTON_DOWN, 5, 5, KEY_CTRL);
     EXPECT_EQ(read_setting("副标题左边"), std::to_string(left + 30));
     EXPECT_EQ(read_setting("副标题顶边"), "144");
+}
+
+// The wheel's frame is a window of its own, and the display server gives it
+// every press inside it. Where a title lies over the wheel, the press is the
+// title's all the same: it moves the title with Ctrl, and starts no spin and
+// opens no picture chooser without. Where no title lies, the wheel keeps it.
+TEST_F(WheelCommands, PressesOnATitleOverTheWheelGoToTheTitle)
+{
+    prizes({"5"});
+    const UnitRef title = unit("透明标签_副标题");
+    const UnitRef frame = unit("外形框1");
+    QWindow* wheel_window = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+        if (w->property("rt_window").toInt() == wheel::MainWindow && w->property("rt_unit").toInt() == frame.unit)
+            wheel_window = w->windowHandle();
+    ASSERT_NE(wheel_window, nullptr) << "the frame has no window of its own";
+    ASSERT_EQ(get("外形框1", P_LEFT), 710);
+    ASSERT_EQ(get("外形框1", P_TOP), 160);
+    // Across the hub and ring slot 7: 70 pixels from the frame's y 220.
+    rt_set(title, P_TOP, int32_t{380});
+    rt_do_events();
+    const QPoint hub(253, 250), slot7(110, 280), rim(250, 480); // in the frame
+
+    QTest::mouseClick(wheel_window, Qt::LeftButton, {}, hub);
+    QTest::mouseDClick(wheel_window, Qt::LeftButton, {}, slot7);
+    rt_do_events();
+    EXPECT_EQ(wheel::draw_running, 0) << "a plain press on the title started a spin";
+    EXPECT_TRUE(dialogs.shown.empty()) << "a press on the title reached the wheel: " << dialogs.shown[0].kind;
+
+    rt_test_next_drag(0, 100);
+    QTest::mousePress(wheel_window, Qt::LeftButton, Qt::ControlModifier, hub);
+    QTest::mouseRelease(wheel_window, Qt::LeftButton, Qt::ControlModifier, hub);
+    rt_do_events();
+    EXPECT_EQ(read_setting("副标题顶边"), "480");
+    EXPECT_EQ(read_setting("外形框1左边"), "");
+    EXPECT_EQ(get("外形框1", P_LEFT), 710);
+
+    rt_test_next_drag(-100, 0);
+    QTest::mousePress(wheel_window, Qt::LeftButton, Qt::ControlModifier, rim);
+    QTest::mouseRelease(wheel_window, Qt::LeftButton, Qt::ControlModifier, rim);
+    rt_do_events();
+    EXPECT_EQ(read_setting("外形框1左边"), "610");
+    EXPECT_EQ(read_setting("副标题顶边"), "480");
 }
 
 TEST_F(WheelCommands, BackgroundPictureHidesTheResultBoxEvenOnCancel)

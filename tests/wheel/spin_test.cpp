@@ -432,6 +432,58 @@ TEST_F(WheelSpin, RealTimerAndFireworksWait)
     EXPECT_EQ(read_result("j2"), "1");
 }
 
+// An automatic stop opens the fireworks and waits; the spin settles inside
+// that wait and 开始 is pressed again. When the wait ends, the stop's
+// handler leaves the automatic stop that the new start armed, and the new
+// spin stops by itself. The clock that ends the wait moves by hand.
+TEST_F(WheelSpin, StartDuringTheFireworksOfAnAutomaticStopStopsByItself)
+{
+    prizes({"0", "4"});
+    setting("滚动速度", "600000");
+    setting("自动停止", "1");
+    put_pictures();
+    start();
+    press_start();
+    ASSERT_EQ(get("时钟3_自动停止", P_TIMER_INTERVAL), 1000);
+
+    ManualClock clock(1000);
+    set_platform_clock(&clock);
+    struct Watch {
+        bool done = false, restarted = false;
+    };
+    auto watch = std::make_shared<Watch>();
+    std::function<void()> poll = [watch, &clock, &poll] {
+        if (watch->done)
+            return;
+        if (!watch->restarted && wheel::spin_countdown == 1 && rt_is_loaded(wheel::EffectWindow)) {
+            steps(1);
+            press_start();
+            watch->restarted = true;
+        }
+        clock.advance(100);
+        rt_post(poll);
+    };
+    rt_post(poll);
+    wheel::on_auto_stop_tick();
+    watch->done = true;
+    set_platform_clock(nullptr);
+
+    ASSERT_TRUE(watch->restarted);
+    EXPECT_EQ(read_result("j2"), "1");
+    expect_spinning();
+    EXPECT_EQ(get("时钟3_自动停止", P_TIMER_INTERVAL), 1000);
+
+    // The timer itself stops the new spin, this time without fireworks.
+    rt_set(unit("选择框_禁用特效"), P_CHECKED, true);
+    for (int i = 0; i < 300 && wheel::draw_running == 1; ++i)
+        rt_delay(10);
+    EXPECT_EQ(wheel::draw_running, 0);
+    EXPECT_EQ(get("时钟3_自动停止", P_TIMER_INTERVAL), 0);
+    steps(1);
+    expect_idle();
+    EXPECT_EQ(read_result("j2"), "2");
+}
+
 TEST_F(WheelSpin, TallyAddsOneAndReportsAWinItCouldNotWrite)
 {
     start_spinning_program({"0", "0", "5"}, "真");

@@ -68,10 +68,12 @@ TEST_F(WheelStage, SavingZoomsFromTheBaseLayout)
         {"3", 665, 139, 85, 174, 90, 126, 148, 271, 255, 39},
         {"4", 731, 152, 93, 191, 99, 138, 162, 298, 280, 42},
         {"4", 731, 152, 93, 191, 99, 138, 162, 298, 280, 42},
-        {"8", 1069, 221, 135, 279, 141, 200, 235, 433, 408, 60},
-        // The bound: no step that would make the wheel taller than the screen.
-        {"100", 1069, 221, 135, 279, 141, 200, 235, 433, 408, 60},
-        {"2147483647", 1069, 221, 135, 279, 141, 200, 235, 433, 408, 60},
+        {"6", 884, 183, 112, 231, 118, 166, 195, 359, 338, 50},
+        // The bound: no step that would take the frame, at its top of 160,
+        // past the screen's bottom (7 steps would end at 160 + 972).
+        {"7", 884, 183, 112, 231, 118, 166, 195, 359, 338, 50},
+        {"100", 884, 183, 112, 231, 118, 166, 195, 359, 338, 50},
+        {"2147483647", 884, 183, 112, 231, 118, 166, 195, 359, 338, 50},
         {"3.9", 665, 139, 85, 174, 90, 126, 148, 271, 255, 39},
         {"-2", 500, 106, 65, 132, 69, 96, 112, 205, 192, 30},
         {"abc", 500, 106, 65, 132, 69, 96, 112, 205, 192, 30},
@@ -87,12 +89,42 @@ TEST_F(WheelStage, SavingZoomsFromTheBaseLayout)
     }
 }
 
-TEST_F(WheelStage, StoredZoomAtStartUp)
+// Start-up takes the stored steps while the whole frame stays on the screen
+// where it stands, grown right and down from its stored or designed place.
+TEST_F(WheelStage, StoredZoomKeepsTheFrameOnTheScreen)
 {
-    setting("计次", "8");
-    start();
-    expect_layout({"8", 1069, 221, 135, 279, 141, 200, 235, 433, 408, 60});
-    EXPECT_EQ(text("编辑框_转盘大小"), "8");
+    constexpr Layout k2{"", 605, 127, 78, 159, 82, 115, 135, 247, 232, 36};
+    constexpr Layout k6{"", 884, 183, 112, 231, 118, 166, 195, 359, 338, 50};
+    constexpr Layout k8{"", 1069, 221, 135, 279, 141, 200, 235, 433, 408, 60};
+    struct Case {
+        const char* what;
+        const char* left;
+        const char* top;
+        const char* steps;
+        Layout layout;
+    };
+    const Case cases[] = {
+        {"designed place, 8 asked", "", "", "8", k6},
+        {"at the top edge, 9 asked", "", "0", "9", k8},
+        {"moved right, 4 asked", "1300", "", "4", k2},
+        {"already past the bottom, 3 asked", "", "700", "3", kBase},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setting("外形框1左边", c.left);
+        setting("外形框1顶边", c.top);
+        setting("计次", c.steps);
+        start();
+        expect_layout(c.layout);
+        EXPECT_EQ(text("编辑框_转盘大小"), c.steps);
+        if (c.layout.side > kBase.side) {
+            EXPECT_LE(get("外形框1", P_LEFT) + get("外形框1", P_WIDTH), 1920);
+            EXPECT_LE(get("外形框1", P_TOP) + get("外形框1", P_HEIGHT), 1080);
+        }
+        rt_destroy_window(wheel::MainWindow);
+        rt_do_events();
+        wheel::prize_slots.clear();
+    }
 }
 
 // A face shown on a grown wheel is as sharp as one put on a wheel of that

@@ -106,6 +106,50 @@ TEST_F(Overlay, ShowMovieWritesTheDefaultMovieAndItsPageAndOverwritesThemNextTim
     EXPECT_EQ(rt_read_file(second.page_path), second.build_movie_page(covered(), 320, 240, 0x00FF00));
 }
 
+// Every covered window has a handle of its own, so nothing would overwrite
+// its files: they go with the window. A hundred shows leave only the files
+// of the window that still shows.
+TEST_F(Overlay, FilesGoWithTheirWindowAndThoseOfAShowingWindowStay)
+{
+    constexpr int kShowing = 902;
+    WindowDef showing;
+    showing.id = kShowing;
+    showing.name = "Showing";
+    showing.width = 200;
+    showing.height = 100;
+    showing.border = 0;
+    rt_define_window(showing);
+    ASSERT_TRUE(rt_load_window(kShowing));
+    const int64_t kept = rt_get_window_handle(rt_window(kShowing));
+    const std::string kept_base = "plimb-" + std::to_string(kept);
+    ASSERT_NE(FlashOverlay().show_movie(kept, &media::fireworks_movie(1)), 0);
+    // The fixture's window goes first: a window still closing would be
+    // loaded again as it is.
+    rt_destroy_window(kCovered);
+    rt_do_events();
+
+    std::set<int64_t> handles;
+    for (int show = 0; show < 100; ++show) {
+        ASSERT_TRUE(rt_load_window(kCovered));
+        handles.insert(covered());
+        const std::string base = "plimb-" + std::to_string(covered());
+        FlashOverlay overlay;
+        ASSERT_NE(overlay.show_movie(covered(), &media::fireworks_movie(1 + show % 3)), 0);
+        overlay.release();
+        ASSERT_EQ(cache.files().count(base + ".swf") + cache.files().count(base + ".htm"), 2u) << show;
+        rt_destroy_window(kCovered);
+        for (int i = 0; i < 10 && cache.files().count(base + ".swf"); ++i)
+            rt_do_events();
+    }
+    EXPECT_EQ(handles.size(), 100u) << "each window had a handle of its own";
+    EXPECT_EQ(cache.files(), (std::set<std::string>{kept_base + ".htm", kept_base + ".swf"}));
+    EXPECT_EQ(rt_read_file(cache.movie_folder() + "/" + kept_base + ".swf"), media::fireworks_movie(1));
+    rt_destroy_window(kShowing);
+    for (int i = 0; i < 10 && !cache.files().empty(); ++i)
+        rt_do_events();
+    EXPECT_TRUE(cache.files().empty());
+}
+
 // A missing cache value would put the files at the root; a folder that
 // cannot be made leaves nowhere to write them. Either way no movie, no
 // host, and the covered window stays keyed.

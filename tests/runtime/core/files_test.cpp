@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "runtime/ini.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -210,6 +213,46 @@ TEST_F(Files, ReadOnlyFolderRefusesWrites)
     EXPECT_FALSE(rt_delete_file(tmp.file("ro/old")));
     EXPECT_FALSE(rt_create_directory(tmp.file("ro/sub")));
     EXPECT_EQ(rt_read_file(tmp.file("ro/old")), bytes_of("old"));
+}
+
+// A named pipe or a device where the operator's picture, sound or settings
+// file should be reads as missing and is never written: nothing waits for a
+// writer or reader that never comes. Each step runs in a child that an alarm
+// ends, so a step that waits fails instead of hanging the suite.
+TEST_F(Files, PipesAndDevicesReadAsMissingWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo(tmp.file("pipe.jpg").c_str(), 0666), 0);
+    tmp.write("real.jpg", "picture");
+    tmp.write("dst.jpg", "untouched");
+    const std::string pipe = tmp.file("pipe.jpg");
+    struct Step {
+        const char* name;
+        std::function<bool()> as_missing;
+    };
+    const std::vector<Step> steps = {
+        {"read", [&] { return rt_read_file(pipe).empty(); }},
+        {"read by handler path", [&] { return rt_read_file(tmp.path() + "\\pipe.jpg ").empty(); }},
+        {"read a device", [] { return rt_read_file("/dev/zero").empty(); }},
+        {"copy from", [&] { return !rt_copy_file(pipe, tmp.file("dst.jpg")); }},
+        {"copy onto", [&] { return !rt_copy_file(tmp.file("real.jpg"), pipe); }},
+        {"write", [&] { return !rt_write_file(pipe, Bytes{1, 2, 3}); }},
+        {"read settings", [&] { return rt_read_config(pipe, "zbt", "lx", "def") == "def"; }},
+        {"write settings", [&] { return !rt_write_config(pipe, "zbt", "lx", "1"); }},
+    };
+    for (const Step& step : steps) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(5);
+            ::_exit(step.as_missing() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << step.name << ": waited";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << step.name << ": not missing";
+    }
+    EXPECT_EQ(tmp.read("dst.jpg"), "untouched");
+    EXPECT_EQ(tmp.read("real.jpg"), "picture");
 }
 
 } // namespace

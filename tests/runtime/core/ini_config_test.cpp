@@ -69,6 +69,55 @@ TEST_F(IniConfig, InvalidGbkSurvivesAReadAndWriteBack)
     EXPECT_EQ(dir.read("config.a"), "[a]\r\nk=" + odd + "\r\ncopy=" + odd + "\r\n");
 }
 
+// A Unicode file may hold what is no character: a stray byte in UTF-8, a
+// UTF-16 unit that pairs with nothing. Each reads as one replacement
+// character, so every text handed out is UTF-8; the file keeps its bytes.
+TEST_F(IniConfig, UnicodeFilesReadAsValidUtf8)
+{
+    const auto le = [](std::u16string_view units) {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : units) {
+            out += static_cast<char>(u & 0xFF);
+            out += static_cast<char>(u >> 8);
+        }
+        return out;
+    };
+    const auto be = [](std::u16string_view units) {
+        std::string out = "\xFE\xFF";
+        for (char16_t u : units) {
+            out += static_cast<char>(u >> 8);
+            out += static_cast<char>(u & 0xFF);
+        }
+        return out;
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string value;
+    };
+    const std::vector<Case> cases = {
+        {"Utf8StrayByte", bom + "[a]\r\nk=x\xFFy\r\n", "x" + fffd + "y"},
+        {"Utf8CutCharacter", bom + "[a]\r\nk=\xE4\xB8\r\n", fffd + fffd},
+        {"Utf8EncodedSurrogate", bom + "[a]\r\nk=\xED\xA0\x80\r\n", fffd + fffd + fffd},
+        {"Utf8Overlong", bom + "[a]\r\nk=\xC0\xAF\xE4\xB8\x80\r\n", fffd + fffd + "一"},
+        {"Utf16LoneHigh", le(u"[a]\r\nk=\xD800x\r\n"), fffd + "x"},
+        {"Utf16LoneLow", be(u"[a]\r\nk=a\xDC00\r\n"), "a" + fffd},
+        {"Utf16HighAtTheEnd", le(u"[a]\r\nk=\U0001F600\xD83D"), "\U0001F600" + fffd},
+        {"Utf16SwappedPair", le(u"[a]\r\nk=\xDE00\xD83D\r\n"), fffd + fffd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.write("config.a", c.file);
+        EXPECT_EQ(rt_read_config(config(), "a", "k"), c.value);
+        ASSERT_TRUE(rt_write_config(config(), "b", "j", "1"));
+        const std::string after = dir.read("config.a");
+        EXPECT_EQ(after.substr(0, c.file.size()), c.file);
+        EXPECT_EQ(rt_read_config(config(), "b", "j"), "1");
+    }
+}
+
 TEST_F(IniConfig, DefaultWhenFileSectionOrKeyIsMissing)
 {
     EXPECT_EQ(rt_read_config(config(), "zbt", "x", "def"), "def");

@@ -225,7 +225,7 @@ TEST_F(DemoUnits, FontRecordMembersAndPointSizes)
     // A size of 0 is kept as given and still draws.
     rt_write_unit_property(title, P_LABEL_FONT, 5, int32_t{0});
     EXPECT_EQ(std::get<int32_t>(rt_read_unit_property(title, P_LABEL_FONT, 5)), 0);
-    EXPECT_EQ(png_size(rt_unit_snapshot(title)), std::make_pair(400, 90));
+    EXPECT_EQ(picture_size(rt_unit_snapshot(title)), std::make_pair(400, 90));
 }
 
 TEST_F(DemoUnits, PicturesAreSetAndClearedByByteSets)
@@ -255,16 +255,29 @@ TEST_F(DemoUnits, BoardSnapshotIsItsPictureScaledToTheBoardEvenWhenHidden)
     rt_set(board, P_PICTURE, solid_bmp(12, 8, kRed));
     rt_set(board, P_VISIBLE, false);
     const Bytes shot = rt_unit_snapshot(board);
-    EXPECT_EQ(png_size(shot), std::make_pair(120, 80));
+    EXPECT_EQ(picture_size(shot), std::make_pair(120, 80));
     const Picture pic = decode_picture(shot);
     ASSERT_FALSE(pic.empty());
     EXPECT_EQ(pic.size(), QSize(120, 80));
     EXPECT_EQ(pic.frames[0].pixelColor(0, 0), QColor(255, 0, 0));
     EXPECT_EQ(pic.frames[0].pixelColor(119, 79), QColor(255, 0, 0));
 
-    // The snapshot is a picture that picture properties accept.
-    rt_set(unit("图片框1"), P_PICTURE, shot);
-    EXPECT_EQ(png_size(rt_unit_snapshot(unit("图片框1"))), std::make_pair(106, 65));
+    // The snapshot is a picture that every picture property accepts and
+    // gives back unchanged, and the unit then shows it.
+    struct Property {
+        UnitRef unit;
+        int number;
+    };
+    for (const Property& p : {Property{unit("图片框1"), P_PICTURE}, Property{unit("图形按钮1"), P_PICTURE},
+                              Property{board, P_PICTURE}, Property{rt_window(MainWindow), P_WINDOW_PICTURE},
+                              Property{unit("动画物体1"), P_SPRITE_PICTURE}}) {
+        SCOPED_TRACE(p.number);
+        rt_set(p.unit, p.number, shot);
+        EXPECT_EQ(rt_get_bytes(p.unit, p.number), shot);
+    }
+    const QImage shown = decode_picture(rt_unit_snapshot(unit("图片框1"))).frames.at(0);
+    EXPECT_EQ(shown.size(), QSize(106, 65));
+    EXPECT_EQ(shown.pixelColor(53, 32), QColor(255, 0, 0));
 }
 
 QImage snapshot_image(UnitRef u)
@@ -408,6 +421,33 @@ TEST_F(DemoUnits, SpriteCopyTakesTheObjectSizeTimesZoomAndTurnsAboutItsCentre)
     rt_sprite_remove(box, 12345);
     rt_set(object, P_SPRITE_ZOOM, 0);
     EXPECT_GT(rt_sprite_add(box, object, 0, 0), 0);
+}
+
+// A copy far smaller than the object's picture shows the picture's colours
+// averaged, as a smoothly scaled copy would, not a sample of its stripes.
+TEST_F(DemoUnits, SmallSpriteCopyIsSmoothedNotSampled)
+{
+    open_main();
+    const UnitRef box = unit("动画框1");
+    const UnitRef object = unit("动画物体1");
+    QImage stripes(800, 480, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    rt_set(object, P_WIDTH, 800);
+    rt_set(object, P_HEIGHT, 480);
+    rt_set(object, P_SPRITE_PICTURE, samples::bmp(stripes, 24));
+    for (int zoom : {100, 230, 500}) {
+        SCOPED_TRACE(zoom);
+        rt_set(object, P_SPRITE_ZOOM, zoom);
+        const int id = rt_sprite_add(box, object, 0, 0);
+        for (int x : {10, 11, 20, 33}) {
+            const QColor c = box_pixel(x, 20);
+            EXPECT_NEAR(c.red(), 128, 12) << x;
+            EXPECT_NEAR(c.blue(), 128, 12) << x;
+        }
+        rt_sprite_remove(box, id);
+    }
 }
 
 TEST_F(DemoUnits, ScreenSizeAndWindowHandles)

@@ -1,5 +1,7 @@
 #include "tests/runtime/ui/demo_window.h"
 
+#include "runtime/ui/picture.h"
+
 #include <algorithm>
 
 namespace demo {
@@ -274,16 +276,10 @@ Bytes cursor_file(int hot_x, int hot_y)
     return b;
 }
 
-std::pair<int, int> png_size(const Bytes& png)
+std::pair<int, int> picture_size(const Bytes& picture)
 {
-    static const uint8_t sig[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (png.size() < 24 || !std::equal(std::begin(sig), std::end(sig), png.begin()))
-        return {0, 0};
-    auto be32 = [&](size_t at) {
-        return static_cast<int>((uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
-                                (uint32_t(png[at + 2]) << 8) | uint32_t(png[at + 3]));
-    };
-    return {be32(16), be32(20)};
+    const QSize size = decode_picture(picture).size();
+    return size.isValid() ? std::make_pair(size.width(), size.height()) : std::make_pair(0, 0);
 }
 
 void define_windows()

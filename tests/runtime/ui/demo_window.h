@@ -41,8 +41,9 @@ constexpr uint32_t kBlue = 0x00FF0000;
 Bytes solid_bmp(int width, int height, uint32_t colorref);
 // A 32 x 32 cursor file (.cur) with its hot spot.
 Bytes cursor_file(int hot_x, int hot_y);
-// Width and height in a PNG file's header (0, 0 when it is no PNG).
-std::pair<int, int> png_size(const Bytes& png);
+// Width and height of a picture file as the decoders read it (0, 0 when it
+// is none).
+std::pair<int, int> picture_size(const Bytes& picture);
 
 void define_windows();
 

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
 #include <QBuffer>
+#include <QPainter>
 
 #include "picture_samples.h"
 #include "runtime/ui/picture.h"
@@ -185,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(Depths, BmpDecode,
                          testing::Values(BmpCase{"Mono", 1, false, 0}, BmpCase{"Palette4", 4, false, 0},
                                          BmpCase{"Palette8", 8, false, 0}, BmpCase{"Rgb555", 16, false, 0},
                                          BmpCase{"Rgb24", 24, false, 0}, BmpCase{"Rgb24TopDown", 24, true, 0},
-                                         BmpCase{"Palette8TopDown", 8, true, 0}, BmpCase{"Rgb32", 32, false, 0}),
+                                         BmpCase{"Palette8TopDown", 8, true, 0}, BmpCase{"Rgb32", 32, false, 0},
+                                         BmpCase{"Rgb32TopDown", 32, true, 0}),
                          [](const testing::TestParamInfo<BmpCase>& row) { return std::string(row.param.name); });
 
 TEST(BmpDecode, FourthByteIsAlphaOnlyWhenSomePixelUsesIt) {
@@ -233,6 +236,77 @@ TEST(BmpDecode, RunLengthWithMovesAndLineEnds) {
     EXPECT_EQ(decoded.pixel(1, 0), 0u);
     EXPECT_EQ(decoded.pixel(3, 0), 0u);
 }
+
+// What is drawn into the canvas comes back from our decoder and from Qt's
+// own reader (another program reading the file), odd sizes included.
+TEST(BmpCanvas, DrawnPixelsReadBackThroughEitherReader) {
+    const QImage source = samples::blocks(21, 11).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    BmpCanvas canvas(source.size());
+    ASSERT_EQ(canvas.image().size(), source.size());
+    ASSERT_EQ(canvas.image().pixel(3, 3), 0u); // starts transparent
+    QPainter(&canvas.image()).drawImage(0, 0, source);
+    const Bytes bmp = canvas.take();
+    EXPECT_TRUE(canvas.image().isNull());
+    // The snapshot is handed from box to box: copies share its pixels.
+    EXPECT_TRUE(Bytes(bmp).shares_buffer_with(bmp));
+    EXPECT_EQ(samples::max_difference(only_frame(decode_picture(bmp)), source), 0);
+    const QImage by_qt = QImage::fromData(reinterpret_cast<const uchar*>(bmp.data()), int(bmp.size()), "BMP");
+    EXPECT_EQ(samples::max_difference(by_qt.convertToFormat(QImage::Format_ARGB32_Premultiplied), source), 0);
+
+    EXPECT_TRUE(BmpCanvas(QSize(0, 5)).take().empty());
+    EXPECT_TRUE(BmpCanvas(QSize(0, 5)).image().isNull());
+}
+
+// A picture with clear or translucent pixels is kept whole, as PNG.
+TEST(BmpCanvas, TransparencyIsKept) {
+    const QImage source = with_alpha_corner(samples::blocks(13, 9)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    BmpCanvas canvas(source.size());
+    QPainter(&canvas.image()).drawImage(0, 0, source);
+    const Bytes picture = canvas.take();
+    EXPECT_EQ(samples::max_difference(only_frame(decode_picture(picture)), source), 0);
+    // Nothing drawn at all: clear throughout, not black.
+    BmpCanvas empty(QSize(4, 3));
+    EXPECT_EQ(qAlpha(only_frame(decode_picture(empty.take())).pixel(1, 1)), 0);
+}
+
+struct HalfCase {
+    const char* name;
+    int width, height;
+    std::vector<QRgb> pixels; // premultiplied, row by row
+    int half_width, half_height;
+    std::vector<QRgb> half;
+};
+void PrintTo(const HalfCase& row, std::ostream* out) { *out << row.name; }
+
+class HalfSize : public testing::TestWithParam<HalfCase> {};
+
+TEST_P(HalfSize, EachPixelAveragesTheTwoByTwoItCovers) {
+    const HalfCase& c = GetParam();
+    QImage in(c.width, c.height, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < c.width * c.height; ++i)
+        in.setPixel(i % c.width, i / c.width, c.pixels[size_t(i)]);
+    const QImage out = half_size(in);
+    ASSERT_EQ(out.size(), QSize(c.half_width, c.half_height));
+    EXPECT_EQ(out.format(), QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < c.half_width * c.half_height; ++i)
+        EXPECT_EQ(out.pixel(i % c.half_width, i / c.half_width), c.half[size_t(i)]) << "pixel " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HalfSize,
+    testing::Values(
+        HalfCase{"EvenRoundsHalfUp", 4, 2,
+                 {0xff000000, 0xff040404, 0xffff0000, 0xff00ff00, 0xff000002, 0xff000000, 0xff0000ff, 0xff000000},
+                 2, 1, {0xff010102, 0xff404040}},
+        // The last column and row stand in for those beyond the edge.
+        HalfCase{"OddEdgesRepeat", 3, 3,
+                 {0xff000000, 0xff000000, 0xffff0000, 0xff000000, 0xff000000, 0xff000000, 0xff0000ff, 0xff000000,
+                  0xff00ff00},
+                 2, 2, {0xff000000, 0xff800000, 0xff000080, 0xff00ff00}},
+        // Transparent and opaque halves give half the coverage, not a dark edge.
+        HalfCase{"PremultipliedAlpha", 2, 2, {0xffffffff, 0x00000000, 0xffffffff, 0x00000000}, 1, 1, {0x80808080}},
+        HalfCase{"OnePixelStays", 1, 1, {0xff123456}, 1, 1, {0xff123456}}),
+    [](const testing::TestParamInfo<HalfCase>& row) { return std::string(row.param.name); });
 
 TEST(EncodePng, RoundTripsThroughTheDecoder) {
     const QImage source = with_alpha_corner(samples::blocks(21, 11));

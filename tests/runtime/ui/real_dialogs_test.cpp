@@ -4,16 +4,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <optional>
 #include <utility>
@@ -109,6 +118,30 @@ TEST_F(RealDialogs, MessageBoxButtonsEscapeAndDefaultTitle)
         cancel->click();
     });
     EXPECT_EQ(rt_message_box("确定退出程序吗？", 1), 1);
+}
+
+// A window manager cuts a title that does not fit its title bar: the box is
+// as wide as a bold title of our size beside an icon and three buttons,
+// however short its text.
+TEST_F(RealDialogs, MessageBoxIsWideEnoughForItsTitle)
+{
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const std::vector<std::pair<std::string, std::string>> boxes = {
+        {"自定义Orvana转盘抽奖\r\n" + std::string(32, ' '), "自定义Orvana转盘抽奖"},
+        {"1", "转盘抽奖帮助信息！"},
+        {"确定退出程序吗？", "确定退出吗？"},
+    };
+    for (const auto& [text, title] : boxes) {
+        SCOPED_TRACE(title);
+        int width = 0;
+        when_dialog_up([&width](QWidget* box) {
+            width = box->width();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        rt_message_box(text, 0, title);
+        EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QString::fromStdString(title)) + 4 * 24);
+    }
 }
 
 TEST_F(RealDialogs, InputBoxStartsWithTheWholeInitialTextSelected)
@@ -249,6 +282,20 @@ std::optional<std::pair<QString, QString>> family_with_bold()
     return std::nullopt;
 }
 
+// Picks `item` (a face or a style) in the chooser's lists, as a click does.
+bool click_item(QFontDialog* chooser, const QString& item)
+{
+    for (auto* list : chooser->findChildren<QListView*>()) {
+        const QModelIndexList hits =
+            list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, item, 1, Qt::MatchExactly);
+        if (!hits.isEmpty()) {
+            list->setCurrentIndex(hits.first());
+            return true;
+        }
+    }
+    return false;
+}
+
 QCheckBox* box_with_text(QWidget* dlg, const QString& text)
 {
     for (auto* b : dlg->findChildren<QCheckBox*>())
@@ -272,9 +319,13 @@ TEST_F(RealDialogs, FontDialogStylesAreTheOperatorsChoice)
     rt_set(d, P_FONT_SIZE, 36);
     rt_set(d, P_FONT_BOLD, true);
 
-    // The first use picks the regular style of a face that has a bold one.
+    // The first use picks a face that has a bold, then its regular style.
     accept_font_dialog([&](QFontDialog* chooser) {
-        chooser->setCurrentFont(QFontDatabase::font(book->first, book->second, 36));
+        if (!click_item(chooser, book->first))
+            ADD_FAILURE() << "no face " << book->first.toStdString();
+        QCoreApplication::processEvents();
+        if (!click_item(chooser, book->second))
+            ADD_FAILURE() << "no style " << book->second.toStdString();
     });
     ASSERT_TRUE(rt_dialog_open(d));
     EXPECT_EQ(rt_get_text(d, P_FONT_FACE), book->first.toStdString());
@@ -315,6 +366,154 @@ TEST_F(RealDialogs, FontDialogStylesAreTheOperatorsChoice)
     });
     ASSERT_TRUE(rt_dialog_open(d));
     EXPECT_FALSE(rt_get_bool(d, P_FONT_BOLD));
+}
+
+// The ticked 粗体 and 斜体 stay as they are when the operator picks another
+// face; the face's own style for them is picked in the list.
+TEST_F(RealDialogs, FontDialogKeepsTheTickedStylesForAnotherFace)
+{
+    const QString dejavu = QStringLiteral("DejaVu Sans");
+    ASSERT_TRUE(QFontDatabase::hasFamily(dejavu));
+    open_main();
+    const UnitRef d = unit("通用对话框_字体");
+    struct Case {
+        bool bold, italic;
+        const char* style;
+    };
+    for (const Case c : {Case{true, false, "Bold"}, Case{false, true, "Oblique"}, Case{true, true, "Bold Oblique"},
+                         Case{false, false, "Book"}}) {
+        SCOPED_TRACE(c.style);
+        rt_set(d, P_FONT_FACE, std::string("宋体"));
+        rt_set(d, P_FONT_SIZE, 36);
+        rt_set(d, P_FONT_BOLD, c.bold);
+        rt_set(d, P_FONT_ITALIC, c.italic);
+        bool bold_shown = !c.bold, italic_shown = !c.italic;
+        QString style_shown;
+        accept_font_dialog([&](QFontDialog* chooser) {
+            if (!click_item(chooser, dejavu)) {
+                ADD_FAILURE() << "DejaVu Sans not in the list";
+                return;
+            }
+            QCoreApplication::processEvents();
+            QWidget* dlg = chooser->parentWidget();
+            QCheckBox* bold = box_with_text(dlg, QString::fromUtf8("粗体"));
+            QCheckBox* italic = box_with_text(dlg, QString::fromUtf8("斜体"));
+            if (!bold || !italic) {
+                ADD_FAILURE() << "no 粗体 or 斜体 box";
+                return;
+            }
+            bold_shown = bold->isChecked();
+            italic_shown = italic->isChecked();
+            style_shown = chooser->currentFont().styleName();
+        });
+        ASSERT_TRUE(rt_dialog_open(d));
+        EXPECT_EQ(bold_shown, c.bold);
+        EXPECT_EQ(italic_shown, c.italic);
+        EXPECT_EQ(style_shown.toStdString(), c.style);
+        EXPECT_EQ(rt_get_text(d, P_FONT_FACE), dejavu.toStdString());
+        EXPECT_EQ(rt_get_bool(d, P_FONT_BOLD), c.bold);
+        EXPECT_EQ(rt_get_bool(d, P_FONT_ITALIC), c.italic);
+    }
+}
+
+// A Chinese character or a full-width sign ("HTML(&H)：" is translated).
+const QRegularExpression& chinese_character()
+{
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]"));
+    return chinese;
+}
+
+// The texts a person reads on a dialog (labels, buttons, boxes, group
+// titles) that are in English: Latin words and no Chinese character.
+QStringList english_texts(QWidget* dialog)
+{
+    QStringList texts;
+    for (auto* l : dialog->findChildren<QLabel*>())
+        texts << l->text();
+    for (auto* b : dialog->findChildren<QAbstractButton*>())
+        if (!qobject_cast<QToolButton*>(b))
+            texts << b->text();
+    for (auto* g : dialog->findChildren<QGroupBox*>())
+        texts << g->title();
+    QStringList english;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    for (const QString& t : texts)
+        if (t.contains(word) && !t.contains(chinese_character()))
+            english << t;
+    return english;
+}
+
+// Every dialog of the toolkit speaks Chinese, and the picture filter shows
+// its description once, as the handler wrote it, while it still filters by
+// its pattern.
+TEST_F(RealDialogs, FileFontAndColourDialogsSpeakChinese)
+{
+    open_main();
+    const UnitRef files = unit("通用对话框1");
+    rt_set(files, P_DIALOG_KIND, 0);
+    struct FilterCase {
+        const char* filter;
+        QStringList shown;
+        QStringList patterns;
+    };
+    const std::vector<FilterCase> filters = {
+        {"图形文件(*.jpg)|*.jpg", {QString::fromUtf8("图形文件(*.jpg)")}, {"*.jpg"}},
+        {"图片|*.jpg;*.jpeg|音乐文件(*.mp3)|*.mp3",
+         {QString::fromUtf8("图片"), QString::fromUtf8("音乐文件(*.mp3)")},
+         {"*.jpg", "*.jpeg"}},
+    };
+    for (const FilterCase& c : filters) {
+        SCOPED_TRACE(c.filter);
+        rt_set(files, P_DIALOG_FILTER, std::string(c.filter));
+        QStringList english, shown, patterns;
+        when_dialog_up([&](QWidget* dlg) {
+            english = english_texts(dlg);
+            if (auto* types = dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < types->count(); ++i)
+                    shown << types->itemText(i);
+            if (auto* model = dlg->findChild<QFileSystemModel*>())
+                patterns = model->nameFilters();
+            // The kinds the file list shows.
+            if (auto* icons = static_cast<QFileDialog*>(dlg)->iconProvider())
+                for (const QString& entry : {QDir::tempPath(), QStringLiteral("/no/such/a.jpg")})
+                    if (!icons->type(QFileInfo(entry)).contains(chinese_character()))
+                        english << icons->type(QFileInfo(entry));
+            static_cast<QDialog*>(dlg)->reject();
+        });
+        EXPECT_FALSE(rt_dialog_open(files));
+        EXPECT_EQ(english.join(" | ").toStdString(), "");
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(patterns, c.patterns);
+    }
+
+    // The font dialog, and the colour dialog its colour button opens.
+    const UnitRef font = unit("通用对话框_字体");
+    QStringList font_english, colour_english;
+    bool colour_opened = false;
+    when_dialog_up([&](QWidget* dlg) {
+        font_english = english_texts(dlg);
+        QPushButton* colour = button_with_text(dlg, QString::fromUtf8("选择颜色..."));
+        if (!colour) {
+            ADD_FAILURE() << "no colour button";
+            static_cast<QDialog*>(dlg)->reject();
+            return;
+        }
+        QTimer::singleShot(50, qApp, [&, dlg] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (top && top != dlg) {
+                colour_opened = true;
+                colour_english = english_texts(top);
+                static_cast<QDialog*>(top)->reject();
+            }
+        });
+        colour->click(); // returns when the colour dialog has closed
+        static_cast<QDialog*>(dlg)->reject();
+    });
+    EXPECT_FALSE(rt_dialog_open(font));
+    EXPECT_TRUE(colour_opened);
+    EXPECT_EQ(font_english.join(" | ").toStdString(), "");
+    EXPECT_EQ(colour_english.join(" | ").toStdString(), "");
 }
 
 // Escape in the font list cancels the whole dialog, as 取消 does.

@@ -1,0 +1,101 @@
+// Snapshots and sprites: the egg program's prize reveal takes a picture of
+// its board and shows copies of it that grow and turn, frame after frame.
+#include "runtime/ui/model.h"
+#include "runtime/ui/picture.h"
+#include "runtime/ui/widgets.h"
+
+#include <QPainter>
+
+namespace rtui {
+
+namespace {
+
+QWidget* widget_of(UnitRef ref)
+{
+    const Unit* u = find_unit(loaded_window(ref.window), ref.unit);
+    return u ? u->widget.data() : nullptr;
+}
+
+// The object's picture for a copy of `size`: the smallest of the picture and
+// its halvings that is not smaller than the copy. Drawn at the copy's size,
+// it looks as smooth as a copy scaled for that size, and the halvings are
+// made once for all the copies the reveal adds, not once per copy.
+QImage object_picture(Unit& object, QSize size)
+{
+    auto& levels = object.picture_levels;
+    if (!object.picture_decoded) {
+        levels.clear();
+        const Picture pic = decode_picture(object.picture);
+        if (!pic.empty())
+            levels.push_back(pic.frames.front());
+        object.picture_decoded = true;
+    }
+    if (levels.empty())
+        return {};
+    for (;;) {
+        const QImage& last = levels.back();
+        const QSize half((last.width() + 1) / 2, (last.height() + 1) / 2);
+        if (half.width() < size.width() || half.height() < size.height() || half == last.size())
+            break;
+        levels.push_back(half_size(last));
+    }
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (it->width() >= size.width() && it->height() >= size.height())
+            return *it;
+    return levels.front(); // a copy larger than the picture: drawn enlarged
+}
+
+} // namespace
+
+} // namespace rtui
+
+using namespace rtui;
+
+Bytes rt_unit_snapshot(UnitRef unit)
+{
+    QWidget* w = widget_of(unit);
+    if (!w || w->width() <= 0 || w->height() <= 0)
+        return {};
+    // An uncompressed picture of a full-screen board is made and read back
+    // in milliseconds, where compressing it takes a second.
+    BmpCanvas canvas(w->size());
+    QImage& img = canvas.image();
+    if (img.isNull())
+        return {};
+    QPainter p(&img);
+    // A unit's own surface; only the window's picture includes its units.
+    const QWidget::RenderFlags flags =
+        unit.unit == 0 ? QWidget::DrawWindowBackground | QWidget::DrawChildren : QWidget::DrawWindowBackground;
+    w->render(&p, QPoint(), QRegion(), flags);
+    p.end();
+    return canvas.take();
+}
+
+int32_t rt_sprite_add(UnitRef box, UnitRef object, int32_t x, int32_t y)
+{
+    auto* surface = dynamic_cast<AnimationBox*>(widget_of(box));
+    Unit* obj = find_unit(loaded_window(object.window), object.unit);
+    if (!surface || !obj || obj->type != UnitType::AnimationObject)
+        return 0;
+    const int64_t w = static_cast<int64_t>(obj->geometry.width()) * obj->zoom / 1000;
+    const int64_t h = static_cast<int64_t>(obj->geometry.height()) * obj->zoom / 1000;
+    QSize size;
+    QImage picture;
+    if (w > 0 && h > 0 && w <= 32767 && h <= 32767) {
+        size = QSize(static_cast<int>(w), static_cast<int>(h));
+        picture = object_picture(*obj, size);
+    }
+    return surface->add(std::move(picture), size, QPoint(x, y));
+}
+
+void rt_sprite_remove(UnitRef box, int32_t id)
+{
+    if (auto* surface = dynamic_cast<AnimationBox*>(widget_of(box)))
+        surface->remove(id);
+}
+
+void rt_sprite_rotate(UnitRef box, int32_t id, int32_t degrees)
+{
+    if (auto* surface = dynamic_cast<AnimationBox*>(widget_of(box)))
+        surface->rotate(id, degrees);
+}
