@@ -3,9 +3,12 @@
 #include <iconv.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "runtime/core/gbk_walk.h"
 #include "runtime/core/utf8.h"
@@ -27,6 +30,16 @@ struct Tables {
     std::array<uint16_t, 0x10000> code_to_gbk{};
 };
 
+// The one code point of `u`, or 0 when it holds none, several, or one
+// beyond the BMP.
+char16_t single_code_point(std::string_view u)
+{
+    char32_t cp = 0;
+    if (u.empty() || utf8::decode(u, 0, cp) != u.size() || cp > 0xFFFF)
+        return 0;
+    return static_cast<char16_t>(cp);
+}
+
 // Converts one GBK character (1 or 2 bytes) with iconv; 0 when it forms no
 // character or the result is not a single BMP code point.
 char16_t iconv_decode(iconv_t cd, const char* bytes, size_t len)
@@ -40,11 +53,47 @@ char16_t iconv_decode(iconv_t cd, const char* bytes, size_t len)
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || il != 0)
         return 0;
-    char32_t cp = 0;
-    const std::string_view u(out, static_cast<size_t>(op - out));
-    if (u.empty() || utf8::decode(u, 0, cp) != u.size() || cp > 0xFFFF)
-        return 0;
-    return static_cast<char16_t>(cp);
+    return single_code_point(std::string_view(out, static_cast<size_t>(op - out)));
+}
+
+// The characters of the pairs lead + 0x40..0xFE (all but 0x7F), in that
+// order, converted in one call rather than one call per pair: at program
+// start every millisecond counts. Each pair is followed by a line feed, so
+// the output splits back into one piece per pair; a pair that forms no
+// character gives an empty piece. Empty when the pieces do not line up.
+std::vector<char16_t> decode_row(iconv_t cd, unsigned lead)
+{
+    std::string in;
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail)
+        if (trail != 0x7F)
+            in += {static_cast<char>(lead), static_cast<char>(trail), '\n'};
+    std::string out(in.size() * 2, '\0');
+    char* ip = in.data();
+    size_t il = in.size();
+    char* op = out.data();
+    size_t ol = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (il > 0) {
+        if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1))
+            break;
+        if (errno != EILSEQ || il < 3 || ol < 1 || (ip - in.data()) % 3 != 0)
+            return {};
+        // Skip the pair and its line feed; its piece stays empty.
+        ip += 3;
+        il -= 3;
+        *op++ = '\n';
+        --ol;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    std::vector<char16_t> row;
+    std::string_view rest(out.data(), static_cast<size_t>(op - out.data()));
+    for (size_t end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
+        row.push_back(single_code_point(rest.substr(0, end)));
+        rest.remove_prefix(end + 1);
+    }
+    if (row.size() != kTrailCount - 1 || !rest.empty())
+        return {};
+    return row;
 }
 
 std::unique_ptr<Tables> build_tables()
@@ -62,11 +111,15 @@ std::unique_ptr<Tables> build_tables()
     if (t->byte80 >= 0x80)
         t->code_to_gbk[t->byte80] = 0x80;
     for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        const std::vector<char16_t> row = decode_row(cd, lead);
+        size_t column = 0;
         for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
             if (trail == 0x7F)
                 continue;
             const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            const char16_t cp = iconv_decode(cd, pair, 2);
+            // A converter that answered the row otherwise than expected is
+            // asked pair by pair.
+            const char16_t cp = row.empty() ? iconv_decode(cd, pair, 2) : row[column++];
             // A code point that collides with ASCII, with our byte escapes
             // or with an earlier character would not come back as the same
             // bytes: leave such a pair escaped.

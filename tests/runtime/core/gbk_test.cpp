@@ -90,6 +90,36 @@ TEST(Gbk, EveryOneAndTwoByteSequenceRoundTrips)
     }
 }
 
+// Every pair reads as the character the C library's converter gives for it
+// alone, or as two escapes where it gives none (or an ASCII character).
+TEST(Gbk, EveryPairReadsAsTheConverterReadsIt)
+{
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int characters = 0;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char out[8];
+            char* ip = in;
+            char* op = out;
+            size_t il = 2, ol = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            std::string expected(out, 0);
+            if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0)
+                expected.assign(out, static_cast<size_t>(op - out));
+            if (expected.empty() || static_cast<unsigned char>(expected[0]) < 0x80)
+                expected = escape_of(lead) + escape_of(trail);
+            else
+                ++characters;
+            ASSERT_EQ(gbk_to_utf8(std::string(in, 2)), expected) << lead << " " << trail;
+        }
+    iconv_close(cd);
+    EXPECT_GT(characters, 21000);
+}
+
 TEST(Gbk, RandomBytesRoundTripAndSplitAnywhere)
 {
     std::mt19937 rng(12345);
