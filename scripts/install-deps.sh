@@ -9,7 +9,7 @@ packages=(
   libmpg123-dev libmp3lame-dev libgif-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libxcb1-dev libx11-dev libxcb-shape0-dev libxcb-damage0-dev libxcb-xfixes0-dev libxcb-xtest0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei qt6-translations-l10n
+  libfontconfig-dev fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth xdotool imagemagick x11-utils openbox
   qt6-qpa-plugins libclang-rt-14-dev
 )

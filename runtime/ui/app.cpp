@@ -17,10 +17,13 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 namespace rtui {
 
@@ -140,8 +143,14 @@ void rt_init(int& argc, char** argv)
     if (qApp)
         return;
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    // The font configuration takes milliseconds to load, and the first
+    // widget with text needs it: it loads while the application connects to
+    // the display. Loaded twice at once it would be loaded twice, so the
+    // toolkit asks for it only once it is there.
+    std::thread fonts([] { FcInit(); });
     // Lives until the process ends; rt_exit ends it without unwinding.
     auto* app = new QApplication(argc, argv);
+    fonts.join();
     app->setQuitOnLastWindowClosed(false);
 
     const QString dir = QCoreApplication::applicationDirPath();
