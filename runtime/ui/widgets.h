@@ -15,6 +15,7 @@
 #include <string>
 
 #include "runtime/types.h"
+#include "runtime/ui/label_drawing.h"
 #include "runtime/ui/picture.h"
 #include "runtime/ui/picture_cache.h"
 
@@ -188,12 +189,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void changed();
-    void draw_text(QPainter& p) const;
+    LabelLook look() const;
+    // Begins drawing the text on workers once the handler that changes the
+    // label has returned, so that the drawing is ready, or under way, when
+    // the label is painted.
+    void draw_soon();
 
     QImage drawn_; // the text as last drawn, for repaints that change nothing
+    std::optional<LabelDrawing> drawing_; // begun for the label as it is now
+    bool draw_pending_ = false;
     std::string text_;
     FontValue record_;
     int pixels_ = 12;

@@ -4,19 +4,16 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QGlyphRun>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
-#include <QTextLayout>
+#include <QTimer>
 
 #include <cmath>
 #include <set>
 #include <utility>
-#include <vector>
 
 namespace rtui {
 
@@ -38,50 +35,6 @@ bool face_installed(const QString& face)
     const bool has = QFontDatabase::hasFamily(face);
     (has ? known : missing).insert(face);
     return has;
-}
-
-// The glyph runs of `text` that come from a face without a bold of its own
-// (a fallback face drawing the characters the label's face lacks), each
-// with the origin that places it where drawText(r, flags, text) draws it:
-// lines as that call lays them out, each aligned on its own.
-std::vector<std::pair<QPointF, QGlyphRun>> runs_without_bold(const QFont& font, const QRectF& r, int flags,
-                                                              const QString& text)
-{
-    QTextLayout layout(text, font);
-    const bool wrap = flags & Qt::TextWordWrap;
-    QTextOption option;
-    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
-    if (!wrap)
-        option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(option);
-    const qreal leading = QFontMetricsF(font).leading();
-    qreal height = -leading;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(wrap ? std::max<qreal>(0, r.width()) : 0x01000000);
-        height = std::ceil(height + leading);
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-    }
-    layout.endLayout();
-
-    const qreal yoff = flags & Qt::AlignBottom ? r.height() - height
-                       : flags & Qt::AlignVCenter ? (r.height() - height) / 2
-                                                  : 0;
-    std::vector<std::pair<QPointF, QGlyphRun>> runs;
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        const qreal advance = line.horizontalAdvance();
-        const qreal xoff = flags & Qt::AlignRight ? r.width() - advance
-                           : flags & Qt::AlignHCenter ? (r.width() - advance) / 2
-                                                      : 0;
-        for (const QGlyphRun& run : line.glyphRuns()) {
-            const QRawFont raw = run.rawFont();
-            if (!QFontDatabase::bold(raw.familyName(), raw.styleName()))
-                runs.emplace_back(QPointF(r.x() + xoff, r.y() + yoff), run);
-        }
-    }
-    return runs;
 }
 
 class AsteriskStyle : public QProxyStyle {
@@ -195,13 +148,56 @@ void TransparentLabel::changed()
 {
     drawn_ = QImage();
     update();
+    draw_soon();
 }
 
 void TransparentLabel::changeEvent(QEvent* e)
 {
-    if (e->type() == QEvent::FontChange)
+    if (e->type() == QEvent::FontChange) {
         drawn_ = QImage();
+        draw_soon();
+    }
     QWidget::changeEvent(e);
+}
+
+void TransparentLabel::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    draw_soon();
+}
+
+LabelLook TransparentLabel::look() const
+{
+    LabelLook l;
+    l.text = QString::fromStdString(text_);
+    l.font = font().toString();
+    l.size = size();
+    l.ratio = devicePixelRatioF();
+    l.pixels = pixels_;
+    l.color = color_;
+    l.align = align_;
+    l.valign = valign_;
+    l.wrap = wrap_;
+    l.effect = effect_;
+    return l;
+}
+
+void TransparentLabel::draw_soon()
+{
+    if (draw_pending_)
+        return;
+    draw_pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        draw_pending_ = false;
+        // A hidden label is drawn when it is shown and painted.
+        if (text_.empty() || size().isEmpty() || !isVisibleTo(window()))
+            return;
+        LabelLook l = look();
+        const bool drawn = !drawn_.isNull() && drawn_.size() == (QSizeF(l.size) * l.ratio).toSize();
+        if (drawn || (drawing_ && drawing_->look() == l))
+            return;
+        drawing_.emplace(std::move(l));
+    });
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*)
@@ -216,72 +212,13 @@ void TransparentLabel::paintEvent(QPaintEvent*)
     if (pixels.isEmpty())
         return;
     if (drawn_.size() != pixels || drawn_.devicePixelRatio() != ratio) {
-        drawn_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        drawn_.setDevicePixelRatio(ratio);
-        drawn_.fill(Qt::transparent);
-        QPainter p(&drawn_);
-        draw_text(p);
+        LabelLook l = look();
+        if (!drawing_ || !(drawing_->look() == l))
+            drawing_.emplace(std::move(l));
+        drawn_ = drawing_->image();
+        drawing_.reset();
     }
     QPainter(this).drawImage(0, 0, drawn_);
-}
-
-void TransparentLabel::draw_text(QPainter& p) const
-{
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font());
-
-    int flags = align_ == 1 ? Qt::AlignHCenter : align_ == 2 ? Qt::AlignRight : Qt::AlignLeft;
-    if (wrap_)
-        flags |= Qt::TextWordWrap | Qt::AlignTop;
-    else
-        flags |= valign_ == 1 ? Qt::AlignVCenter : valign_ == 2 ? Qt::AlignBottom : Qt::AlignTop;
-    const QString text = QString::fromStdString(text_);
-    const QColor fg = color_from_ref(color_);
-    // Outline and shadow contrast with the text so it reads on any picture.
-    const QColor edge = fg.lightness() > 96 ? QColor(0, 0, 0) : QColor(255, 255, 255);
-    const int r = std::max(1, pixels_ / 24);
-
-    // A face without a bold of its own is emboldened by the font engine only
-    // in the glyphs it caches; from 64 pixels up text is filled from the
-    // outlines and would show regular, so thicken it as the engine would
-    // (by an em / 24 in each direction). Where the label's face has a bold,
-    // the characters it lacks may still come from a fallback face that has
-    // none (Chinese in a Latin face): only those are thickened.
-    const QFontInfo info(font());
-    const bool big_bold = font().bold() && info.pixelSize() >= 64;
-    const bool thicken_all = big_bold && !QFontDatabase::bold(info.family(), info.styleName());
-    const double half = big_bold ? info.pixelSize() / 48.0 : 0.0;
-    const auto thin_runs = big_bold && !thicken_all ? runs_without_bold(font(), QRectF(rect()), flags, text)
-                                                    : std::vector<std::pair<QPointF, QGlyphRun>>();
-    auto draw_at = [&](QPoint offset, const QColor& c) {
-        p.setPen(c);
-        if (!thicken_all)
-            p.drawText(rect().translated(offset), flags, text);
-        if (!thicken_all && thin_runs.empty())
-            return;
-        for (double dx : {-half, 0.0, half})
-            for (double dy : {-half, 0.0, half}) {
-                const QPointF at = offset + QPointF(dx, dy);
-                if (thicken_all)
-                    p.drawText(QRectF(rect()).translated(at), flags, text);
-                else if (dx != 0.0 || dy != 0.0)
-                    for (const auto& [origin, run] : thin_runs)
-                        p.drawGlyphRun(origin + at, run);
-            }
-    };
-    if (effect_ == 2 || effect_ == 3) {
-        QColor shadow = edge;
-        shadow.setAlpha(160);
-        const int d = effect_ == 3 ? 2 * r + 1 : r + 1;
-        draw_at(QPoint(d, d), shadow);
-    }
-    if (effect_ == 1 || effect_ == 3) {
-        for (int dx = -r; dx <= r; ++dx)
-            for (int dy = -r; dy <= r; ++dy)
-                if ((dx || dy) && dx * dx + dy * dy <= r * r + 1)
-                    draw_at(QPoint(dx, dy), edge);
-    }
-    draw_at(QPoint(0, 0), fg);
 }
 
 // ---------------------------------------------------------------------------

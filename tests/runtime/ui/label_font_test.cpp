@@ -2,9 +2,15 @@
 // show bold at every size, also where the face has no bold of its own.
 #include "tests/runtime/ui/demo_window.h"
 
+#include "runtime/ui/label_drawing.h"
+#include "runtime/ui/model.h"
 #include "runtime/ui/picture.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
+
+#include <cstdlib>
+#include <cstring>
 
 #include <string>
 
@@ -85,6 +91,104 @@ TEST_F(LabelFont, EveryChangeShowsAtOnceAndUndoesExactly)
     const Bytes before = rt_unit_snapshot(title);
     rt_write_unit_property(title, P_LABEL_FONT, 5, int32_t{20});
     EXPECT_NE(rt_unit_snapshot(title), before);
+}
+
+// Two drawings that differ at most in the last bits of their edges. The
+// font engine places a text's glyphs a fraction of a pixel differently
+// after the thread that draws it has drawn another size of the face, so a
+// drawing made on a worker may differ from one made here as much as that,
+// and no more.
+bool alike(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return false;
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32), y = b.convertToFormat(QImage::Format_ARGB32);
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+            for (int shift : {0, 8, 16, 24})
+                if (std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff)) > 32)
+                    return false;
+        }
+    return true;
+}
+
+bool alike(const Bytes& a, const Bytes& b)
+{
+    const Picture x = decode_picture(a), y = decode_picture(b);
+    return !x.empty() && !y.empty() && alike(x.frames[0], y.frames[0]);
+}
+
+// Drawn column by column, a label is the label drawn whole: the columns a
+// big one is split into for workers change no pixel.
+TEST(LabelDrawingTest, ColumnsDrawnApartMakeTheWholeDrawing)
+{
+    struct Case {
+        const char* text;
+        int pixels, width, height, align, effect;
+        bool bold, wrap;
+        size_t min_columns;
+    };
+    const Case cases[] = {
+        {"某某大卖场购物有奖活动", 67, 1920, 110, 1, 2, true, false, 3}, // the designed title
+        {"Grand Prize 一等奖", 80, 1200, 120, 2, 3, true, false, 2},
+        {"--- 现场抽奖仪式 ---", 50, 1920, 80, 1, 3, false, false, 2},
+        {"开始", 40, 96, 112, 1, 1, true, false, 1},
+        {"很长的一段文字会折成好几行来显示", 30, 200, 160, 0, 2, false, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        rtui::LabelLook look;
+        look.text = QString::fromUtf8(c.text);
+        look.font = rtui::make_font("宋体", c.pixels, c.bold, false, false, false).toString();
+        look.size = QSize(c.width, c.height);
+        look.pixels = c.pixels;
+        look.color = kYellow;
+        look.align = c.align;
+        look.valign = 1;
+        look.wrap = c.wrap;
+        look.effect = c.effect;
+        const std::vector<QRect> columns = rtui::label_columns(look);
+        EXPECT_GE(columns.size(), c.min_columns);
+        rtui::draw_label(look); // this thread's first drawing of the size
+        const QImage whole = rtui::draw_label(look);
+        QImage blank(whole.size(), whole.format());
+        blank.fill(Qt::transparent);
+        ASSERT_FALSE(whole == blank);
+        QImage joined = blank;
+        for (const QRect& column : columns) {
+            const QImage part = rtui::draw_label(look, columns.size() > 1 ? column : QRect());
+            for (int y = 0; y < whole.height(); ++y)
+                std::memcpy(joined.scanLine(y) + column.x() * 4, part.constScanLine(y) + column.x() * 4,
+                            size_t(column.width()) * 4);
+        }
+        EXPECT_TRUE(joined == whole);
+        EXPECT_TRUE(alike(rtui::LabelDrawing(look).image(), whole));
+    }
+}
+
+// A drawing begun on a worker for what the label showed a moment ago is not
+// what it shows after the next change.
+TEST_F(LabelFont, AChangeWhileADrawingIsUnderWayShowsAtOnce)
+{
+    open_main();
+    const UnitRef title = unit("透明标签1");
+    rt_set(title, P_TEXT, std::string("一等奖"));
+    const Bytes first = rt_unit_snapshot(title);
+    rt_set(title, P_TEXT, std::string("二等奖"));
+    const Bytes second = rt_unit_snapshot(title);
+    ASSERT_FALSE(alike(first, second));
+
+    rt_set(title, P_TEXT, std::string("一等奖"));
+    // The drawing of the first text begins, and no paint takes it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    rt_set(title, P_TEXT, std::string("二等奖"));
+    EXPECT_TRUE(alike(rt_unit_snapshot(title), second));
+    rt_do_events();
+    EXPECT_TRUE(alike(rt_unit_snapshot(title), second));
+    rt_set(title, P_TEXT, std::string("一等奖"));
+    rt_do_events();
+    EXPECT_TRUE(alike(rt_unit_snapshot(title), first));
 }
 
 } // namespace
