@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <QThreadPool>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -15,8 +14,9 @@ namespace rtui {
 
 namespace {
 
-// Below this a JPEG decodes in a few milliseconds: not worth a thread.
-constexpr size_t kWorkerBytes = size_t(256) << 10;
+// Below this a JPEG decodes in a few milliseconds: not worth a thread. A
+// wheel face (150 KB, 914 x 914) takes over ten.
+constexpr size_t kWorkerBytes = size_t(64) << 10;
 
 // Decoders leave one processor to the user-interface thread.
 QThreadPool& decoders()
@@ -58,11 +58,11 @@ PictureDecode::PictureDecode(const Bytes& data, QSize fit) : job_(std::make_shar
         job_->run();
         return;
     }
-    // Handed to a worker from the event loop: the handler that put the
-    // picture there goes on undisturbed, reading the next one.
-    QTimer::singleShot(0, app, [weak = std::weak_ptr<Job>(job_)] {
-        if (auto job = weak.lock(); job && !job->done.load(std::memory_order_acquire))
-            decoders().start([job] { job->run(); });
+    // Handed to a worker at once: the handler that put the picture there
+    // goes on, reading the next one, while this one decodes.
+    decoders().start([weak = std::weak_ptr<Job>(job_)] {
+        if (auto job = weak.lock())
+            job->run();
     });
 }
 
