@@ -9,3 +9,7 @@
 // cannot represent becomes '?'.
 std::string utf8_to_gbk(std::string_view utf8);
 std::string gbk_to_utf8(std::string_view gbk);
+
+// Builds the conversion tables now rather than at the first conversion
+// that needs them: start-up calls it on a thread of its own.
+void gbk_prepare();

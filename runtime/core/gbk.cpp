@@ -149,6 +149,8 @@ bool is_ascii(std::string_view s)
 
 } // namespace
 
+void gbk_prepare() { tables(); }
+
 std::string utf8_to_gbk(std::string_view utf8)
 {
     if (is_ascii(utf8))

@@ -4,6 +4,7 @@
 #include "platform/hotkey.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/gbk.h"
 #include "runtime/ui/model.h"
 #include "runtime/ui/sound.h"
 #include "runtime/ui/widgets.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -24,6 +26,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <thread>
+#include <vector>
 
 namespace rtui {
 
@@ -88,6 +91,28 @@ void install_translations()
         delete qt;
 }
 
+// Start-up work handed to threads of their own. They are joined at exit,
+// so that none is still inside the toolkit when it is torn down.
+std::vector<std::thread>& helpers()
+{
+    static auto* list = new std::vector<std::thread>;
+    return *list;
+}
+
+void join_helpers()
+{
+    for (std::thread& t : helpers())
+        if (t.joinable())
+            t.join();
+}
+
+void start_helper(void (*work)())
+{
+    if (helpers().empty())
+        std::atexit(join_helpers);
+    helpers().emplace_back(work);
+}
+
 } // namespace
 
 void quit_message_loop_if_idle()
@@ -143,22 +168,28 @@ void rt_init(int& argc, char** argv)
     if (qApp)
         return;
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    // The first settings read needs the GBK tables: they are built while
+    // the application connects to the display.
+    start_helper([] { gbk_prepare(); });
     // The font configuration takes milliseconds to load, and the first
-    // widget with text needs it: it loads while the application connects to
-    // the display. Loaded twice at once it would be loaded twice, so the
-    // toolkit asks for it only once it is there.
+    // widget with text needs it: it loads meanwhile too. Loaded twice at once
+    // it would be loaded twice, so the toolkit asks for it only once it is
+    // there.
     std::thread fonts([] { FcInit(); });
     // Lives until the process ends; rt_exit ends it without unwinding.
     auto* app = new QApplication(argc, argv);
     fonts.join();
     app->setQuitOnLastWindowClosed(false);
+    install_font_substitutions();
+    // The toolkit's own list of fonts, and the faces that stand in for the
+    // Chinese characters, are looked up while the first window is built.
+    start_helper([] { (void)QFontMetrics(make_font("宋体", 12, false, false, false, false)).height(); });
 
     const QString dir = QCoreApplication::applicationDirPath();
     rt_set_run_dir(dir.toStdString());
     QDir::setCurrent(dir);
 
     install_translations();
-    install_font_substitutions();
     QFont base = make_font("宋体", 12, false, false, false, false);
     QApplication::setFont(base);
     install_input_filter();

@@ -128,12 +128,13 @@ void draw_text(QPainter& p, const LabelLook& look, const QFont& font, const QRec
     draw_at(QPoint(0, 0), fg);
 }
 
-// Painters of labels; they leave one processor to the user-interface thread.
+// Painters of labels. A few: more would take processors from the
+// user-interface thread and the display server while the window comes up.
 QThreadPool& painters()
 {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
-        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount() - 1));
+        p->setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 3));
         return p;
     }();
     return *pool;
@@ -157,7 +158,7 @@ int passes(const LabelLook& look)
 
 // Work worth a column of its own: a few milliseconds of drawing.
 constexpr double kColumnWork = 150000;
-constexpr int kMaxColumns = 4;
+constexpr int kMaxColumns = 2;
 
 } // namespace
 

@@ -130,7 +130,7 @@ TEST(LabelDrawingTest, ColumnsDrawnApartMakeTheWholeDrawing)
         size_t min_columns;
     };
     const Case cases[] = {
-        {"某某大卖场购物有奖活动", 67, 1920, 110, 1, 2, true, false, 3}, // the designed title
+        {"某某大卖场购物有奖活动", 67, 1920, 110, 1, 2, true, false, 2}, // the designed title
         {"Grand Prize 一等奖", 80, 1200, 120, 2, 3, true, false, 2},
         {"--- 现场抽奖仪式 ---", 50, 1920, 80, 1, 3, false, false, 2},
         {"开始", 40, 96, 112, 1, 1, true, false, 1},
