@@ -133,6 +133,26 @@ int key_state_of(int qt_modifiers)
     return keys;
 }
 
+namespace {
+
+// The last pointer decoded: the eggs all carry the same one, which is then
+// decoded once and made once on the display server.
+std::optional<QCursor> cursor_of(const Bytes& bytes)
+{
+    struct Last {
+        Bytes bytes;
+        std::optional<QCursor> cursor;
+    };
+    static auto* last = new Last;
+    if (last->bytes.empty() || !(bytes.shares_buffer_with(last->bytes) || bytes == last->bytes)) {
+        last->cursor = decode_cursor(bytes);
+        last->bytes = bytes;
+    }
+    return last->cursor;
+}
+
+} // namespace
+
 void set_unit_cursor(Unit& u, const Bytes& cursor)
 {
     u.cursor = cursor;
@@ -142,7 +162,7 @@ void set_unit_cursor(Unit& u, const Bytes& cursor)
         u.widget->unsetCursor();
         return;
     }
-    if (auto c = decode_cursor(cursor))
+    if (auto c = cursor_of(cursor))
         u.widget->setCursor(*c);
     else
         u.widget->unsetCursor();
