@@ -29,6 +29,50 @@ QThreadPool& decoders()
     return *pool;
 }
 
+// A GIF of a single picture: it never animates, so nothing needs its frames
+// when it is set, and it can decode on a worker like a photograph. Walks
+// the blocks without decoding them; anything unexpected answers no.
+bool still_gif(const Bytes& d)
+{
+    if (d.size() < 13 || d[0] != 'G' || d[1] != 'I' || d[2] != 'F')
+        return false;
+    size_t at = 13;
+    if (d[10] & 0x80)
+        at += size_t(3) << ((d[10] & 7) + 1);
+    const auto skip_blocks = [&] {
+        while (at < d.size()) {
+            const size_t n = d[at++];
+            if (n == 0)
+                return true;
+            at += n;
+        }
+        return false;
+    };
+    int images = 0;
+    while (at < d.size()) {
+        switch (d[at++]) {
+        case 0x21: // extension: a label, then data blocks
+            if (++at > d.size() || !skip_blocks())
+                return false;
+            break;
+        case 0x2C: // picture: a descriptor, a palette, the code size, data blocks
+            if (++images > 1 || at + 10 > d.size())
+                return false;
+            if (d[at + 8] & 0x80)
+                at += size_t(3) << ((d[at + 8] & 7) + 1);
+            at += 10;
+            if (!skip_blocks())
+                return false;
+            break;
+        case 0x3B: // end
+            return images == 1;
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 struct PictureDecode::Job {
@@ -54,7 +98,7 @@ PictureDecode::PictureDecode(const Bytes& data, QSize fit) : job_(std::make_shar
     job_->fit = fit;
     const bool large_jpeg = data.size() >= kWorkerBytes && data[0] == 0xff && data[1] == 0xd8;
     QCoreApplication* app = QCoreApplication::instance();
-    if (!large_jpeg || !app) {
+    if (!(large_jpeg || still_gif(data)) || !app) {
         job_->run();
         return;
     }

@@ -12,11 +12,12 @@
 
 namespace rtui {
 
-// A decode for a box of `fit`. Large JPEG files (camera photographs) are
-// decoded on worker threads once the current handler has returned, so that
-// several put into boxes one after another decode side by side while the
-// window comes up. Whoever needs the picture before that decodes it there
-// and then, or waits for the worker that has begun.
+// A decode for a box of `fit`. Large JPEG files (camera photographs, wheel
+// faces) and GIF files of a single picture are decoded on worker threads
+// from the moment they are set, so that several put into boxes one after
+// another decode side by side while the handler goes on. Whoever needs the
+// picture before that decodes it there and then, or waits for the worker
+// that has begun.
 class PictureDecode {
 public:
     PictureDecode() = default;

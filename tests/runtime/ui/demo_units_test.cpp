@@ -374,6 +374,12 @@ TEST_F(DemoUnits, AnimatedPictureMovesOnWhenItsFrameTimeHasPassed)
     EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(255, 0, 0));
     rt_delay(200);
     EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(0, 0, 255));
+
+    // A picture of one frame (decoded on a worker) shows at once and stays.
+    rt_set(unit("画板1"), P_PICTURE, samples::gif(QSize(16, 16), palette, {first}));
+    EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(255, 0, 0));
+    rt_delay(200);
+    EXPECT_EQ(snapshot_image(unit("画板1")).pixelColor(60, 40), QColor(255, 0, 0));
 }
 
 // Colour of the sprite box at a point, from its snapshot.
