@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace rtui {
@@ -35,6 +36,8 @@ namespace {
 // How long a sprite frame stays on screen: the pace of the sprite
 // animations (20 frames a second).
 constexpr int kSpriteFrameMs = 50;
+// When the sound device support is loaded after the message loop starts.
+constexpr int kSoundSupportDelayMs = 1000;
 
 QEventLoop* main_loop = nullptr;
 struct PendingFrame {
@@ -200,6 +203,11 @@ int rt_message_loop()
 {
     if (loaded_windows().empty())
         return 0;
+    // The sound device support is loaded once the start window is up: not
+    // while it comes up, and not when the first sound is wanted.
+    static bool sound_prepared = false;
+    if (!std::exchange(sound_prepared, true))
+        QTimer::singleShot(kSoundSupportDelayMs, qApp, [] { sound::load_device_support(); });
     QEventLoop loop;
     QEventLoop* outer = main_loop;
     main_loop = &loop;

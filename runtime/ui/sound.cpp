@@ -94,9 +94,9 @@ void install_exit_hooks()
     }
 }
 
-std::optional<QAudioDevice> device_for_new_player()
+DeviceRef device_for_new_player()
 {
-    std::optional<QAudioDevice> device = choose_device(g_force_silent);
+    DeviceRef device = choose_device(g_force_silent);
     if (device)
         register_exit_hook(g_exit_hook_after_devices);
     return device;
@@ -105,7 +105,7 @@ std::optional<QAudioDevice> device_for_new_player()
 // One worker's output, reopened when the sound's format changes.
 class Player {
 public:
-    Player(Worker& worker, std::optional<QAudioDevice> device)
+    Player(Worker& worker, DeviceRef device)
         : worker_(worker), device_(std::move(device)) {}
 
     bool play(PcmFormat format, const int16_t* samples, size_t frames)
@@ -133,13 +133,13 @@ public:
 
 private:
     Worker& worker_;
-    std::optional<QAudioDevice> device_;
+    DeviceRef device_;
     std::unique_ptr<Output> output_;
     PcmFormat format_;
 };
 
 void run_list(Worker& worker, const std::vector<std::string>& names, int32_t repeat,
-              const std::optional<QAudioDevice>& device)
+              const DeviceRef& device)
 {
     Player player(worker, device);
     for (int64_t pass = 0; repeat < 0 || pass < repeat; ++pass) {
@@ -162,7 +162,7 @@ void run_list(Worker& worker, const std::vector<std::string>& names, int32_t rep
     player.finish();
 }
 
-void run_wave(Worker& worker, const Pcm& pcm, bool loop, const std::optional<QAudioDevice>& device)
+void run_wave(Worker& worker, const Pcm& pcm, bool loop, const DeviceRef& device)
 {
     Player player(worker, device);
     const auto channels = static_cast<size_t>(pcm.format.channels);
@@ -206,7 +206,7 @@ void play_list(int32_t repeat, const std::vector<std::string>& paths)
                  [](const std::string& name) { return !name.empty(); });
     install_exit_hooks();
     const bool start = repeat != 0 && !names.empty();
-    std::optional<QAudioDevice> device;
+    DeviceRef device;
     if (start)
         device = device_for_new_player();
 
@@ -233,7 +233,7 @@ bool play_wave(const Bytes& wave, bool loop)
 {
     std::optional<Pcm> pcm = parse_wave(wave);
     install_exit_hooks();
-    std::optional<QAudioDevice> device;
+    DeviceRef device;
     if (pcm)
         device = device_for_new_player();
 
@@ -300,6 +300,8 @@ void shutdown()
     s.retired.insert(s.retired.end(), ending.begin(), ending.end());
 }
 
+void load_device_support() { load_device_module(); }
+
 void force_silent_output(bool silent)
 {
     g_force_silent = silent;
@@ -307,7 +309,7 @@ void force_silent_output(bool silent)
 
 bool device_output()
 {
-    return choose_device(g_force_silent).has_value();
+    return choose_device(g_force_silent) != nullptr;
 }
 
 } // namespace sound

@@ -42,6 +42,11 @@ bool wave_playing();
 // goes away. The players can be used again afterwards.
 void shutdown();
 
+// Loads what sound on a device needs, unless it is loaded: the first sound
+// does it too, but start-up calls it once the window is up, so that the
+// first sound needs not wait for it.
+void load_device_support();
+
 // Forces the silent output (tests, machines without a device).
 void force_silent_output(bool silent);
 // True when new sound would go to a device: a device exists and the silent

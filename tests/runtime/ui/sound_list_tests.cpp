@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -298,5 +299,30 @@ TEST_P(SoundExit, ProcessExitsCleanlyWhileThePlayersRun)
 
 INSTANTIATE_TEST_SUITE_P(Outputs, SoundExit, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "device" : "silent"; });
+
+// The multimedia library, which brings the sound server's client and its
+// codecs, is loaded when sound is first wanted, not when the program starts.
+bool library_loaded(const std::string& name)
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find(name) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(SoundDeviceSupport, IsLoadedWhenFirstWanted)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // A fresh process: the runtime is set up, no sound wanted yet.
+            const bool at_start = library_loaded("libQt6Multimedia");
+            sound::load_device_support();
+            std::_Exit(!at_start && library_loaded("libQt6Multimedia") ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
 
 } // namespace
