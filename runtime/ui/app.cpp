@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -27,7 +26,6 @@
 #include <iostream>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace rtui {
 
@@ -94,28 +92,6 @@ void install_translations()
         delete qt;
 }
 
-// Start-up work handed to threads of their own. They are joined at exit,
-// so that none is still inside the toolkit when it is torn down.
-std::vector<std::thread>& helpers()
-{
-    static auto* list = new std::vector<std::thread>;
-    return *list;
-}
-
-void join_helpers()
-{
-    for (std::thread& t : helpers())
-        if (t.joinable())
-            t.join();
-}
-
-void start_helper(void (*work)())
-{
-    if (helpers().empty())
-        std::atexit(join_helpers);
-    helpers().emplace_back(work);
-}
-
 } // namespace
 
 void quit_message_loop_if_idle()
@@ -171,28 +147,25 @@ void rt_init(int& argc, char** argv)
     if (qApp)
         return;
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    // The first settings read needs the GBK tables: they are built while
-    // the application connects to the display.
-    start_helper([] { gbk_prepare(); });
-    // The font configuration takes milliseconds to load, and the first
-    // widget with text needs it: it loads meanwhile too. Loaded twice at once
-    // it would be loaded twice, so the toolkit asks for it only once it is
-    // there.
+    // While the application connects to the display, threads of their own
+    // build the GBK tables, which the first settings read needs, and load
+    // the font configuration, which the first widget with text needs.
+    // Loaded twice at once it would be loaded twice, so the toolkit asks for
+    // it only once it is there.
+    std::thread tables([] { gbk_prepare(); });
     std::thread fonts([] { FcInit(); });
     // Lives until the process ends; rt_exit ends it without unwinding.
     auto* app = new QApplication(argc, argv);
+    tables.join();
     fonts.join();
     app->setQuitOnLastWindowClosed(false);
-    install_font_substitutions();
-    // The toolkit's own list of fonts, and the faces that stand in for the
-    // Chinese characters, are looked up while the first window is built.
-    start_helper([] { (void)QFontMetrics(make_font("宋体", 12, false, false, false, false)).height(); });
 
     const QString dir = QCoreApplication::applicationDirPath();
     rt_set_run_dir(dir.toStdString());
     QDir::setCurrent(dir);
 
     install_translations();
+    install_font_substitutions();
     QFont base = make_font("宋体", 12, false, false, false, false);
     QApplication::setFont(base);
     install_input_filter();
