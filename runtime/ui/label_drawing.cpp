@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -128,16 +129,43 @@ void draw_text(QPainter& p, const LabelLook& look, const QFont& font, const QRec
     draw_at(QPoint(0, 0), fg);
 }
 
+QThreadPool* g_painters = nullptr;
+
+// At exit the toolkit's statics go: no painter may still be drawing text.
+// Those the painters use exist before the first painter starts (see
+// painters()), so this runs before they go.
+void stop_painters()
+{
+    g_painters->clear();
+    g_painters->waitForDone();
+}
+
 // Painters of labels. A few: more would take processors from the
 // user-interface thread and the display server while the window comes up.
 QThreadPool& painters()
 {
-    static QThreadPool* pool = [] {
-        auto* p = new QThreadPool;
-        p->setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 3));
-        return p;
-    }();
-    return *pool;
+    if (!g_painters) {
+        // What drawing text needs of the toolkit's statics, made here by
+        // drawing a little text both ways (from the glyph cache and, large,
+        // from outlines) before the exit hook is registered, is torn down
+        // after the hook has run.
+        QImage scratch(4, 4, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&scratch);
+        for (int pixels : {12, 80}) {
+            LabelLook look;
+            look.font = make_font("宋体", pixels, true, false, false, false).toString();
+            QFont font;
+            font.fromString(look.font);
+            look.text = QStringLiteral("中A");
+            look.pixels = pixels;
+            draw_text(p, look, font, scratch.rect());
+        }
+        p.end();
+        g_painters = new QThreadPool;
+        g_painters->setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 3));
+        std::atexit(stop_painters);
+    }
+    return *g_painters;
 }
 
 // About how many times the text is drawn over: once, and once more for
