@@ -171,10 +171,10 @@ QThreadPool& painters()
 // About how many times the text is drawn over: once, and once more for
 // each offset of an outline or shadow, all of it nine times for a big face
 // that is thickened.
-int passes(const LabelLook& look)
+double passes(const LabelLook& look)
 {
-    const int r = std::max(1, look.pixels / 24);
-    int n = 1;
+    const double r = std::max(1, look.pixels / 24);
+    double n = 1;
     if (look.effect == 1 || look.effect == 3)
         n += (2 * r + 1) * (2 * r + 1) - 1;
     if (look.effect == 2 || look.effect == 3)
@@ -220,12 +220,14 @@ std::vector<QRect> label_columns(const LabelLook& look)
     // Where the text stands, guessed from its characters (a Chinese one an
     // em wide, others about half that): a poor guess only shares the work
     // less evenly, the drawing is the same.
+    // In floating point: a size or a text of any length must not overflow.
+    const double pixels = std::max(0, look.pixels);
     double ems = 0;
     for (const QChar c : look.text)
         ems += c.unicode() >= 0x2E80 ? 1.0 : 0.6;
-    const int ink = std::min(width, int(std::ceil(ems * look.pixels * 1.1)) + look.pixels / 4 + 4);
-    const double work = double(ink) * std::min(look.size.height(), look.pixels * 3 / 2) * passes(look);
-    const int n = std::clamp(int(work / kColumnWork), 1, kMaxColumns);
+    const int ink = int(std::min<double>(width, std::ceil(ems * pixels * 1.1) + pixels / 4 + 4));
+    const double work = ink * std::min<double>(look.size.height(), pixels * 1.5) * passes(look);
+    const int n = work >= kMaxColumns * kColumnWork ? kMaxColumns : std::max(1, int(work / kColumnWork));
     if (n == 1)
         return {whole};
     const int left = look.align == 1 ? (width - ink) / 2 : look.align == 2 ? width - ink : 0;

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include <string>
 
@@ -165,6 +166,28 @@ TEST(LabelDrawingTest, ColumnsDrawnApartMakeTheWholeDrawing)
         EXPECT_TRUE(joined == whole);
         EXPECT_TRUE(alike(rtui::LabelDrawing(look).image(), whole));
     }
+}
+
+// Columns lie side by side and cover the label, for any size a setting can
+// hold.
+TEST(LabelDrawingTest, ColumnsCoverTheLabelForAnySize)
+{
+    for (int pixels : {0, -40, 67, 2000, std::numeric_limits<int>::max()})
+        for (int width : {1, 1920, 16777215}) {
+            rtui::LabelLook look;
+            look.text = QString(500, QChar(0x4E2D));
+            look.size = QSize(width, 16777215);
+            look.pixels = pixels;
+            look.align = 1;
+            look.effect = 3;
+            int x = 0;
+            for (const QRect& column : rtui::label_columns(look)) {
+                EXPECT_EQ(column.x(), x) << pixels << " " << width;
+                EXPECT_GE(column.width(), 0);
+                x += column.width();
+            }
+            EXPECT_EQ(x, width) << pixels << " " << width;
+        }
 }
 
 // A drawing begun on a worker for what the label showed a moment ago is not
