@@ -164,6 +164,9 @@ private:
     QColor back_ = Qt::white;
 };
 
+// The labels of a window that is about to show begin drawing their text.
+void begin_label_drawings(QWidget* window);
+
 // Text drawn over whatever lies below, with an optional outline or shadow.
 class TransparentLabel : public QWidget {
 public:
@@ -185,6 +188,9 @@ public:
     void set_wrap(bool w);
     int effect() const { return effect_; }
     void set_effect(int e);
+    // Begins drawing the text on workers, unless it is drawn or being drawn
+    // as the label is now.
+    void begin_drawing();
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -189,15 +189,27 @@ void TransparentLabel::draw_soon()
     draw_pending_ = true;
     QTimer::singleShot(0, this, [this] {
         draw_pending_ = false;
-        // A hidden label is drawn when it is shown and painted.
-        if (text_.empty() || size().isEmpty() || !isVisibleTo(window()))
-            return;
-        LabelLook l = look();
-        const bool drawn = !drawn_.isNull() && drawn_.size() == (QSizeF(l.size) * l.ratio).toSize();
-        if (drawn || (drawing_ && drawing_->look() == l))
-            return;
-        drawing_.emplace(std::move(l));
+        begin_drawing();
     });
+}
+
+void TransparentLabel::begin_drawing()
+{
+    // A hidden label is drawn when it is shown and painted.
+    if (text_.empty() || size().isEmpty() || !isVisibleTo(window()))
+        return;
+    LabelLook l = look();
+    const bool drawn = !drawn_.isNull() && drawn_.size() == (QSizeF(l.size) * l.ratio).toSize();
+    if (drawn || (drawing_ && drawing_->look() == l))
+        return;
+    drawing_.emplace(std::move(l));
+}
+
+void begin_label_drawings(QWidget* window)
+{
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (auto* label = dynamic_cast<TransparentLabel*>(w))
+            label->begin_drawing();
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*)

@@ -196,6 +196,9 @@ void show_window(const std::shared_ptr<Window>& w)
         if (w->widget->windowHandle() && owner->windowHandle())
             w->widget->windowHandle()->setTransientParent(owner->windowHandle());
     }
+    // Drawn beside the showing, not after it.
+    if (!w->widget->isVisible())
+        begin_label_drawings(w->widget);
     w->widget->show();
     // Where the platform knows the frame as soon as the window exists; else
     // once the window manager has framed it.
