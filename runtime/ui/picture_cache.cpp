@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <QThreadPool>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -53,16 +52,17 @@ PictureDecode::PictureDecode(const Bytes& data, QSize fit) : job_(std::make_shar
     job_->data = data;
     job_->fit = fit;
     const bool large_jpeg = data.size() >= kWorkerBytes && data[0] == 0xff && data[1] == 0xd8;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!large_jpeg || !app) {
+    if (!large_jpeg || !QCoreApplication::instance()) {
         job_->run();
         return;
     }
-    // Handed to a worker from the event loop: the handler that put the
-    // picture there goes on undisturbed, reading the next one.
-    QTimer::singleShot(0, app, [weak = std::weak_ptr<Job>(job_)] {
-        if (auto job = weak.lock(); job && !job->done.load(std::memory_order_acquire))
-            decoders().start([job] { job->run(); });
+    // A worker starts on it at once: the handler that put the picture there
+    // goes on meanwhile (reading the next one, or whatever it does before
+    // the picture is shown). A picture let go before a worker was free is
+    // not decoded at all.
+    decoders().start([weak = std::weak_ptr<Job>(job_)] {
+        if (auto job = weak.lock())
+            job->run();
     });
 }
 

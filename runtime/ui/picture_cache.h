@@ -13,10 +13,11 @@
 namespace rtui {
 
 // A decode for a box of `fit`. Large JPEG files (camera photographs) are
-// decoded on worker threads once the current handler has returned, so that
-// several put into boxes one after another decode side by side while the
-// window comes up. Whoever needs the picture before that decodes it there
-// and then, or waits for the worker that has begun.
+// decoded on worker threads, begun as the picture is put into its box, so
+// that several put into boxes one after another decode side by side, and
+// the handler goes on with its next statements meanwhile. Whoever needs the
+// picture before a worker took it up decodes it there and then, or waits
+// for the worker that has begun.
 class PictureDecode {
 public:
     PictureDecode() = default;

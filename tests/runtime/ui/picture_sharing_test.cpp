@@ -5,7 +5,9 @@
 #include <QImage>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +17,7 @@
 
 #include "runtime/files.h"
 #include "runtime/ui/picture.h"
+#include "runtime/ui/picture_cache.h"
 #include "tests/runtime/ui/demo_window.h"
 #include "tests/runtime/ui/picture_samples.h"
 #include "tests/support/temp_dir.h"
@@ -138,6 +141,18 @@ TEST_F(PictureSharing, LargePicturesShowWhicheverWayTheyArrive)
     rt_set(box, P_PICTURE, Bytes{});
     rt_set(box, P_PICTURE, same_elsewhere);
     EXPECT_EQ(samples::max_difference(grown, shot(box)), 0);
+}
+
+// A camera picture put into a box is decoded by a worker while the handler
+// goes on: no event needs to be processed for it.
+TEST_F(PictureSharing, LargePicturesDecodeWhileTheHandlerGoesOn)
+{
+    const Bytes picture = photograph(QColor(30, 160, 90), 77);
+    const rtui::PictureDecode decode(picture, QSize(400, 300));
+    for (int i = 0; i < 1000 && !decode.ready(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(decode.ready());
+    EXPECT_EQ(decode.picture().size(), QSize(400, 300));
 }
 
 // Each change of what the drawn text depends on draws it anew: the label
