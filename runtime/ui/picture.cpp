@@ -91,6 +91,8 @@ Picture decode_picture(const Bytes& data, QSize fit) {
     case Kind::Gif:
         return decode_gif(data.data(), data.size());
     case Kind::Bmp:
+        if (QImage shared = share_bmp(data); !shared.isNull())
+            return still(std::move(shared));
         return still(decode_bmp(data.data(), data.size()));
     case Kind::Icon:
         return still(decode_icon(data.data(), data.size(), IconUse::Picture).image);

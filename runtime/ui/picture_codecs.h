@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/types.h"
 #include "runtime/ui/picture.h"
 
 namespace picture_detail {
@@ -40,6 +41,11 @@ QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit, bool* reduced = 
 QImage decode_png(const uint8_t* data, size_t size);
 Picture decode_gif(const uint8_t* data, size_t size);
 QImage decode_bmp(const uint8_t* data, size_t size);
+// An opaque BMP of 32-bit pixels stored from the top row down (what a
+// snapshot is) as an image over the file's own pixels, which it keeps alive
+// and never writes; a null image for any other BMP, which decode_bmp reads.
+// On a little-endian machine such pixels are an image's pixels as they lie.
+QImage share_bmp(const Bytes& file);
 
 // A device-independent bitmap without file header (what icons hold). With
 // `icon`, the height is doubled and a 1-bit AND mask follows the colours.
