@@ -77,10 +77,19 @@ QImage fresh_image(int width, int height, QImage::Format format) {
 
 } // namespace picture_detail
 
-Picture decode_picture(const Bytes& data, QSize fit) {
+Picture decode_picture(const Bytes& data, QSize fit, bool fill) {
     switch (sniff(data)) {
     case Kind::Jpeg: {
         bool reduced = false;
+        if (fill) {
+            Bytes bmp = decode_jpeg_filled(data.data(), data.size(), fit, &reduced);
+            if (QImage shown = share_bmp(bmp); !shown.isNull()) {
+                Picture picture = still(std::move(shown));
+                picture.reduced = reduced;
+                picture.frame_bmp = std::move(bmp);
+                return picture;
+            }
+        }
         Picture picture = still(decode_jpeg(data.data(), data.size(), fit, &reduced));
         // decode_jpeg reports a reduction only for an image it returns.
         picture.reduced = reduced;

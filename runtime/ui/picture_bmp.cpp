@@ -381,7 +381,6 @@ QImage share_bmp(const Bytes& file) {
         [](void* held) { delete static_cast<Bytes*>(held); }, keep);
 }
 
-
 } // namespace picture_detail
 
 namespace {
@@ -401,15 +400,19 @@ constexpr size_t kPixelsAt = 64;
 
 } // namespace
 
-BmpCanvas::BmpCanvas(QSize size) {
+BmpCanvas::BmpCanvas(QSize size, bool clear) {
     if (size.isEmpty() || !picture_detail::size_allowed(size.width(), size.height()))
         return;
     const uint32_t width = uint32_t(size.width()), height = uint32_t(size.height());
     const uint32_t pixel_bytes = width * height * 4;
-    bytes_.reserve(kPixelsAt + pixel_bytes);
-    picture_detail::prefer_large_pages(bytes_.data(), bytes_.capacity());
-    bytes_.resize(kPixelsAt + pixel_bytes);
+    bytes_ = Bytes::filled(kPixelsAt + pixel_bytes, [](uint8_t* data, size_t n) {
+        picture_detail::prefer_large_pages(data, n);
+        return n;
+    });
     uint8_t* b = bytes_.data();
+    // Pixels left as they are get their pages when first written: by
+    // whoever draws them, wherever it runs.
+    std::fill(b, b + (clear ? bytes_.size() : kPixelsAt), uint8_t{0});
     b[0] = 'B';
     b[1] = 'M';
     put32(b + 2, uint32_t(bytes_.size()));

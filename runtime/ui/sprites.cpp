@@ -56,6 +56,11 @@ Bytes rt_unit_snapshot(UnitRef unit)
     QWidget* w = widget_of(unit);
     if (!w || w->width() <= 0 || w->height() <= 0)
         return {};
+    // A board whose picture was decoded to its size shows exactly that
+    // picture: its pixels are the snapshot, shared rather than drawn again.
+    if (const auto* board = dynamic_cast<const DrawingBoard*>(w); board && unit.unit != 0)
+        if (Bytes shown = board->shown_bmp(); !shown.empty())
+            return shown;
     // An uncompressed picture of a full-screen board is made and read back
     // in milliseconds, where compressing it takes a second.
     BmpCanvas canvas(w->size());
