@@ -132,6 +132,9 @@ void install_input_filter();
 // the display.
 void present_pending_frames();
 void mark_frame_pending(QWidget* widget, const QRect& area);
+// Paints what handlers changed on the shown windows and pushes it to the
+// display, without handling any other event.
+void paint_pending();
 // Pushes what was drawn to the display server and waits until it was handled.
 void flush_display();
 // True when the left mouse button is down according to the display server;
