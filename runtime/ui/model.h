@@ -49,7 +49,8 @@ struct Unit {
     Bytes picture;                 // animation object
     int zoom = 1000;
     // `picture` decoded, once, then halved again and again as copies of
-    // smaller sizes are asked for: [0] is the picture itself.
+    // smaller sizes are asked for: [0] is the picture itself, [k] its k-th
+    // halving, null until a copy needs it.
     std::vector<QImage> picture_levels;
     bool picture_decoded = false;
 

@@ -62,3 +62,7 @@ private:
 // average of the two by two it covers (an edge pixel stands in for the one
 // beyond the edge). Premultiplied ARGB32 in and out.
 QImage half_size(const QImage& image);
+// The image made `size` (no larger than it either way) by averaging: each
+// pixel the mean of the part of the image it covers. Premultiplied ARGB32
+// out.
+QImage averaged_to(const QImage& image, QSize size);

@@ -251,3 +251,16 @@ void reduce_into(const QImage& source, QImage& target)
 }
 
 } // namespace picture_detail
+
+QImage averaged_to(const QImage& image, QSize size)
+{
+    if (image.isNull() || size.isEmpty() || size.width() > image.width() || size.height() > image.height())
+        return {};
+    const QImage in = image.format() == QImage::Format_ARGB32_Premultiplied
+                          ? image
+                          : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out = picture_detail::fresh_image(size.width(), size.height(), QImage::Format_ARGB32_Premultiplied);
+    if (!out.isNull())
+        picture_detail::reduce_into(in, out);
+    return out;
+}

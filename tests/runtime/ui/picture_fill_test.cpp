@@ -96,6 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ReduceCase{"Tall", {5, 301}, {4, 17}}),
     [](const testing::TestParamInfo<ReduceCase>& row) { return std::string(row.param.name); });
 
+// Several halvings at once are the halvings one after another.
+TEST(Reduce, ManyHalvingsAtOnce)
+{
+    const QImage in = noise(200, 120, 9);
+    EXPECT_LE(samples::max_difference(averaged_to(in, QSize(25, 15)), half_size(half_size(half_size(in)))), 1);
+    EXPECT_TRUE(averaged_to(in, QSize(201, 120)).isNull());
+}
+
 // A photograph-like picture reduced as the board's does: what the toolkit's
 // smooth scaling would show.
 TEST(Reduce, LooksAsTheToolkitsSmoothScaling)
