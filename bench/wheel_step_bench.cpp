@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include "bench/camera_picture.h"
 #include "bench/gui.h"
 #include "runtime/files.h"
 #include "runtime/ini.h"
@@ -35,48 +36,7 @@ namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
 
-// A photograph's worth of detail: smooth light, edges and fine grain, so
-// the file is as large and as slow to decode as a camera's.
-Bytes camera_picture(int grade)
-{
-    std::vector<uint8_t> row(size_t(kWidth) * 3);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    uint32_t noise = 2463534242u + uint32_t(grade);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < kWidth; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const double light = 0.5 + 0.35 * std::sin(x * 0.0021 * grade + y * 0.0013);
-            const bool edge = ((x / 97 + y / 61 + grade) % 5) == 0;
-            for (int c = 0; c < 3; ++c) {
-                const double v = light * (edge ? 0.6 : 1.0) * (0.7 + 0.1 * c) * 255 + int(noise >> (8 * c) & 31) - 16;
-                row[size_t(x) * 3 + size_t(c)] = uint8_t(std::lround(std::fmin(255, std::fmax(0, v))));
-            }
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
-}
+Bytes camera_picture(int grade) { return ::camera_picture(kWidth, kHeight, 0.0021 * grade, grade); }
 
 // The wheel spinning in a scratch program folder, set up once.
 class SpinningWheel {

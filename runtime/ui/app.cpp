@@ -110,6 +110,14 @@ void mark_frame_pending(QWidget* widget, const QRect& area)
         it->area |= area;
 }
 
+void paint_pending()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    flush_display();
+}
+
 void present_pending_frames()
 {
     if (pending_frames.empty())

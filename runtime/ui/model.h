@@ -49,7 +49,8 @@ struct Unit {
     Bytes picture;                 // animation object
     int zoom = 1000;
     // `picture` decoded, once, then halved again and again as copies of
-    // smaller sizes are asked for: [0] is the picture itself.
+    // smaller sizes are asked for: [0] is the picture itself, [k] its k-th
+    // halving, null until a copy needs it.
     std::vector<QImage> picture_levels;
     bool picture_decoded = false;
 
@@ -132,6 +133,9 @@ void install_input_filter();
 // the display.
 void present_pending_frames();
 void mark_frame_pending(QWidget* widget, const QRect& area);
+// Paints what handlers changed on the shown windows and pushes it to the
+// display, without handling any other event.
+void paint_pending();
 // Pushes what was drawn to the display server and waits until it was handled.
 void flush_display();
 // True when the left mouse button is down according to the display server;

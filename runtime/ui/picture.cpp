@@ -77,10 +77,19 @@ QImage fresh_image(int width, int height, QImage::Format format) {
 
 } // namespace picture_detail
 
-Picture decode_picture(const Bytes& data, QSize fit) {
+Picture decode_picture(const Bytes& data, QSize fit, bool fill) {
     switch (sniff(data)) {
     case Kind::Jpeg: {
         bool reduced = false;
+        if (fill) {
+            Bytes bmp = decode_jpeg_filled(data.data(), data.size(), fit, &reduced);
+            if (QImage shown = share_bmp(bmp); !shown.isNull()) {
+                Picture picture = still(std::move(shown));
+                picture.reduced = reduced;
+                picture.frame_bmp = std::move(bmp);
+                return picture;
+            }
+        }
         Picture picture = still(decode_jpeg(data.data(), data.size(), fit, &reduced));
         // decode_jpeg reports a reduction only for an image it returns.
         picture.reduced = reduced;
@@ -91,6 +100,8 @@ Picture decode_picture(const Bytes& data, QSize fit) {
     case Kind::Gif:
         return decode_gif(data.data(), data.size());
     case Kind::Bmp:
+        if (QImage shared = share_bmp(data); !shared.isNull())
+            return still(std::move(shared));
         return still(decode_bmp(data.data(), data.size()));
     case Kind::Icon:
         return still(decode_icon(data.data(), data.size(), IconUse::Picture).image);

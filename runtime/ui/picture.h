@@ -14,6 +14,9 @@ struct Picture {
     std::vector<QImage> frames;  // ARGB32 premultiplied; one frame unless animated
     std::vector<int> delays_ms;  // per frame (animated GIF), same length as frames
     bool reduced = false;        // decoded below the file's own size, for a smaller box
+    // The first frame as an uncompressed BMP whose pixels it shows, when it
+    // was decoded into one (a picture made to fill its box); else empty.
+    Bytes frame_bmp;
     bool empty() const { return frames.empty(); }
     bool animated() const { return frames.size() > 1; }
     QSize size() const { return frames.empty() ? QSize() : frames.front().size(); }
@@ -22,8 +25,10 @@ struct Picture {
 // Decodes JPEG (libjpeg), PNG (libpng), GIF (giflib, all frames), BMP, ICO
 // and CUR by their leading bytes. `fit` (when valid) is the box the picture
 // goes into: a JPEG larger than it may be decoded at a reduced DCT scale, but
-// never below the box's size.
-Picture decode_picture(const Bytes& data, QSize fit = QSize());
+// never below the box's size. With `fill`, the picture is drawn stretched to
+// fill the box: a JPEG larger than the box either way is then decoded to
+// exactly the box's size, as the picture scaled smoothly to it.
+Picture decode_picture(const Bytes& data, QSize fit = QSize(), bool fill = false);
 
 // A mouse pointer from a .cur (hot spot from the file) or .ico file.
 std::optional<QCursor> decode_cursor(const Bytes& data);
@@ -36,8 +41,9 @@ Bytes encode_png(const QImage& image);
 // PNG costs a deflate and an inflate.
 class BmpCanvas {
 public:
-    // Every pixel transparent.
-    explicit BmpCanvas(QSize size);
+    // Every pixel transparent; without `clear`, the pixels are left as
+    // they are, for a caller that writes every one of them.
+    explicit BmpCanvas(QSize size, bool clear = true);
     BmpCanvas(const BmpCanvas&) = delete;
     BmpCanvas& operator=(const BmpCanvas&) = delete;
 
@@ -56,3 +62,7 @@ private:
 // average of the two by two it covers (an edge pixel stands in for the one
 // beyond the edge). Premultiplied ARGB32 in and out.
 QImage half_size(const QImage& image);
+// The image made `size` (no larger than it either way) by averaging: each
+// pixel the mean of the part of the image it covers. Premultiplied ARGB32
+// out.
+QImage averaged_to(const QImage& image, QSize size);

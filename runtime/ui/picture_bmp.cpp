@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "runtime/ui/picture_codecs.h"
 
@@ -155,6 +156,27 @@ std::array<QRgb, 256> read_palette(const uint8_t* data, const Header& h) {
 bool plain_argb32(const Header& h) {
     return h.bpp == 32 && h.masks[0] == 0xff0000 && h.masks[1] == 0xff00 && h.masks[2] == 0xff &&
            (h.masks[3] == 0 || h.masks[3] == 0xff000000u);
+}
+
+// The fourth byte of every one of `count` 32-bit pixels is 0xff. A word at a
+// time, so that a full-screen picture takes a fraction of a millisecond.
+bool fourth_bytes_full(const uint8_t* pixels, size_t count) {
+    constexpr uint64_t kFourth = 0xff000000ff000000ull;
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        uint64_t all = kFourth;
+        for (size_t k = 0; k < 8; ++k) {
+            uint64_t two;
+            std::memcpy(&two, pixels + 4 * (i + 2 * k), 8);
+            all &= two;
+        }
+        if (all != kFourth)
+            return false;
+    }
+    for (; i < count; ++i)
+        if (pixels[4 * i + 3] != 0xff)
+            return false;
+    return true;
 }
 
 QImage decode_plain_argb32(const uint8_t* data, const Header& h) {
@@ -312,13 +334,51 @@ QImage decode_dib(const uint8_t* data, size_t size, size_t pixel_offset, bool ic
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+namespace {
+
+constexpr size_t kFileHeader = 14;
+
+// Where the pixels of a BMP file start, counted from its information header.
+size_t bmp_pixel_offset(const uint8_t* data) {
+    const uint32_t offset = u32(data + 10);
+    return offset > kFileHeader ? offset - kFileHeader : 0;
+}
+
+} // namespace
+
 QImage decode_bmp(const uint8_t* data, size_t size) {
-    constexpr size_t kFileHeader = 14;
     if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M')
         return {};
-    const uint32_t offset = u32(data + 10);
-    const size_t pixel_offset = offset > kFileHeader ? offset - kFileHeader : 0;
-    return decode_dib(data + kFileHeader, size - kFileHeader, pixel_offset, false);
+    return decode_dib(data + kFileHeader, size - kFileHeader, bmp_pixel_offset(data), false);
+}
+
+QImage share_bmp(const Bytes& file) {
+    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
+        return {};
+    const uint8_t* data = file.data();
+    const size_t size = file.size();
+    if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M')
+        return {};
+    const uint8_t* dib = data + kFileHeader;
+    const size_t dib_size = size - kFileHeader;
+    Header h;
+    if (!read_header(dib, dib_size, false, h) || !h.top_down || !plain_argb32(h))
+        return {};
+    // As decode_dib places them.
+    const size_t offset = bmp_pixel_offset(data);
+    if (offset >= h.palette_at && offset <= dib_size)
+        h.pixels_at = offset;
+    const uint8_t* pixels = dib + h.pixels_at;
+    const size_t count = size_t(h.width) * size_t(h.height);
+    if (dib_size - h.pixels_at < count * 4 || reinterpret_cast<uintptr_t>(pixels) % 4 != 0 ||
+        !fourth_bytes_full(pixels, count))
+        return {};
+    // Opaque: the premultiplied image is the file's pixels as they lie. The
+    // image keeps the bytes alive; written to, it takes a copy of its own.
+    auto* keep = new Bytes(file);
+    return QImage(
+        pixels, int(h.width), int(h.height), qsizetype(h.width) * 4, QImage::Format_ARGB32_Premultiplied,
+        [](void* held) { delete static_cast<Bytes*>(held); }, keep);
 }
 
 } // namespace picture_detail
@@ -340,15 +400,19 @@ constexpr size_t kPixelsAt = 64;
 
 } // namespace
 
-BmpCanvas::BmpCanvas(QSize size) {
+BmpCanvas::BmpCanvas(QSize size, bool clear) {
     if (size.isEmpty() || !picture_detail::size_allowed(size.width(), size.height()))
         return;
     const uint32_t width = uint32_t(size.width()), height = uint32_t(size.height());
     const uint32_t pixel_bytes = width * height * 4;
-    bytes_.reserve(kPixelsAt + pixel_bytes);
-    picture_detail::prefer_large_pages(bytes_.data(), bytes_.capacity());
-    bytes_.resize(kPixelsAt + pixel_bytes);
+    bytes_ = Bytes::filled(kPixelsAt + pixel_bytes, [](uint8_t* data, size_t n) {
+        picture_detail::prefer_large_pages(data, n);
+        return n;
+    });
     uint8_t* b = bytes_.data();
+    // Pixels left as they are get their pages when first written: by
+    // whoever draws them, wherever it runs.
+    std::fill(b, b + (clear ? bytes_.size() : kPixelsAt), uint8_t{0});
     b[0] = 'B';
     b[1] = 'M';
     put32(b + 2, uint32_t(bytes_.size()));
@@ -370,14 +434,9 @@ BmpCanvas::BmpCanvas(QSize size) {
 
 namespace {
 
+// The canvas's rows lie one after another, without padding.
 bool opaque(const QImage& image) {
-    uint32_t all = 0xffffffffu;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            all &= line[x];
-    }
-    return (all >> 24) == 0xff;
+    return picture_detail::fourth_bytes_full(image.constBits(), size_t(image.width()) * size_t(image.height()));
 }
 
 } // namespace

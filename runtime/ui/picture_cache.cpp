@@ -78,6 +78,7 @@ bool still_gif(const Bytes& d)
 struct PictureDecode::Job {
     Bytes data;
     QSize fit;
+    bool fill = false;
     std::once_flag once;
     std::atomic<bool> done{false};
     Picture picture;
@@ -86,24 +87,26 @@ struct PictureDecode::Job {
     void run()
     {
         std::call_once(once, [this] {
-            picture = decode_picture(data, fit);
+            picture = decode_picture(data, fit, fill);
             done.store(true, std::memory_order_release);
         });
     }
 };
 
-PictureDecode::PictureDecode(const Bytes& data, QSize fit) : job_(std::make_shared<Job>())
+PictureDecode::PictureDecode(const Bytes& data, QSize fit, bool fill) : job_(std::make_shared<Job>())
 {
     job_->data = data;
     job_->fit = fit;
+    job_->fill = fill && fit.isValid();
     const bool large_jpeg = data.size() >= kWorkerBytes && data[0] == 0xff && data[1] == 0xd8;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!(large_jpeg || still_gif(data)) || !app) {
+    if (!(large_jpeg || still_gif(data)) || !QCoreApplication::instance()) {
         job_->run();
         return;
     }
-    // Handed to a worker at once: the handler that put the picture there
-    // goes on, reading the next one, while this one decodes.
+    // A worker starts on it at once: the handler that put the picture there
+    // goes on meanwhile (reading the next one, or whatever it does before
+    // the picture is shown). A picture let go before a worker was free is
+    // not decoded at all.
     decoders().start([weak = std::weak_ptr<Job>(job_)] {
         if (auto job = weak.lock())
             job->run();
@@ -120,8 +123,11 @@ const Picture& PictureDecode::picture() const
 
 QSize PictureDecode::fit() const { return job_ ? job_->fit : QSize(); }
 
-bool PictureDecode::serves(QSize box) const
+bool PictureDecode::serves(QSize box, bool fill) const
 {
+    // A picture made to fill a box has that box's shape, not its own.
+    if (job_ && job_->fill && !fill)
+        return false;
     // A decode for a box at least as large is at least that large itself,
     // or the whole picture.
     const QSize made_for = fit();
@@ -145,7 +151,7 @@ public:
         return *cache;
     }
 
-    CachedPicture get(const Bytes& data, QSize fit)
+    CachedPicture get(const Bytes& data, QSize fit, bool fill)
     {
         // A set handed on from another box is the very buffer decoded
         // before: no need to compare megabytes.
@@ -154,13 +160,13 @@ public:
         if (it == entries_.end())
             it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bytes == data; });
         if (it != entries_.end()) {
-            if (it->decode.serves(fit)) {
+            if (it->decode.serves(fit, fill)) {
                 entries_.splice(entries_.begin(), entries_, it);
                 return {entries_.front().bytes, entries_.front().decode};
             }
             entries_.erase(it);
         }
-        const PictureDecode decode(data, fit);
+        const PictureDecode decode(data, fit, fill);
         entries_.push_front(Entry{data, decode});
         trim();
         return {data, decode};
@@ -267,7 +273,10 @@ bool serves(const Picture& picture, QSize box)
     return box.isValid() && picture.size().width() >= box.width() && picture.size().height() >= box.height();
 }
 
-CachedPicture cached_picture(const Bytes& data, QSize fit) { return DecodedPictures::instance().get(data, fit); }
+CachedPicture cached_picture(const Bytes& data, QSize fit, bool fill)
+{
+    return DecodedPictures::instance().get(data, fit, fill);
+}
 
 QImage cached_scaled(const QImage& frame, QSize size, Qt::AspectRatioMode mode)
 {

@@ -21,15 +21,17 @@ namespace rtui {
 class PictureDecode {
 public:
     PictureDecode() = default;
-    PictureDecode(const Bytes& data, QSize fit);
+    // `fill`: see decode_picture.
+    PictureDecode(const Bytes& data, QSize fit, bool fill = false);
 
     bool valid() const { return job_ != nullptr; }
     bool ready() const;
     const Picture& picture() const;
     QSize fit() const;
-    // Whether the decode is good for a box of `box`; waits for it only when
-    // the box is larger than the one it was made for.
-    bool serves(QSize box) const;
+    // Whether the decode is good for a box of `box` (to fill, or to fit
+    // in); waits for it only when the box is larger than the one it was made
+    // for.
+    bool serves(QSize box, bool fill = false) const;
 
 private:
     struct Job;
@@ -41,9 +43,10 @@ struct CachedPicture {
     PictureDecode decode;
 };
 
-// The decode of `data` for a box of `fit`, from the cache when these bytes
-// were decoded before, large enough, and still are held.
-CachedPicture cached_picture(const Bytes& data, QSize fit);
+// The decode of `data` for a box of `fit` (to fill it, with `fill`), from the
+// cache when these bytes were decoded before for such a box, large enough,
+// and still are held.
+CachedPicture cached_picture(const Bytes& data, QSize fit, bool fill = false);
 
 // `frame` scaled smoothly to `size`; small results are kept for the next box
 // of that size.

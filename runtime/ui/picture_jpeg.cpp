@@ -4,7 +4,11 @@
 // all state sits in JpegJob, which the caller owns.
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstdio> // jpeglib.h needs FILE
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -37,12 +41,71 @@ struct JpegProgress {
     JpegError* error;
 };
 
+// Full-scale rows that are wanted only until they are reduced to the box.
+// Their buffer is kept for the next such decode: on some machines a fresh
+// buffer of this size costs more in page faults than the decoding itself.
+// It starts on a large page, so that all of it can be mapped in large ones.
+struct FreeBuffer {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using ScratchBuffer = std::unique_ptr<uint8_t, FreeBuffer>;
+
+class Scratch {
+public:
+    static Scratch& instance()
+    {
+        static auto* scratch = new Scratch;
+        return *scratch;
+    }
+
+    // A buffer of at least `bytes`: the kept one when it is large enough.
+    ScratchBuffer take(size_t bytes, size_t& capacity)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            if (kept_ && kept_capacity_ >= bytes) {
+                capacity = kept_capacity_;
+                return std::move(kept_);
+            }
+        }
+        const size_t rounded = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+        ScratchBuffer fresh(static_cast<uint8_t*>(std::aligned_alloc(kLargePage, rounded)));
+        capacity = fresh ? rounded : 0;
+        if (fresh)
+            prefer_large_pages(fresh.get(), rounded);
+        return fresh;
+    }
+
+    // Keeps the larger of this and the kept buffer, within reason.
+    void give(ScratchBuffer buffer, size_t capacity)
+    {
+        const std::lock_guard lock(mutex_);
+        if (buffer && capacity <= kMaxKept && (!kept_ || capacity > kept_capacity_)) {
+            kept_ = std::move(buffer);
+            kept_capacity_ = capacity;
+        }
+    }
+
+private:
+    static constexpr size_t kLargePage = size_t(2) << 20;
+    static constexpr size_t kMaxKept = size_t(48) << 20; // a 24-megapixel photo at half size
+    std::mutex mutex_;
+    ScratchBuffer kept_;
+    size_t kept_capacity_ = 0;
+};
+
 struct JpegJob {
     jpeg_decompress_struct cinfo{};
     JpegError error{};
     JpegProgress progress{};
     QImage image;
     std::vector<uint8_t> row;
+    // Filling a box: the box-sized picture, and the full-scale rows on their
+    // way to it when the DCT scale alone does not give the box's size.
+    std::optional<BmpCanvas> canvas;
+    ScratchBuffer scratch;
+    size_t scratch_capacity = 0;
+    std::optional<RowReduction> reduction;
 };
 
 [[noreturn]] void fail(j_common_ptr cinfo) {
@@ -87,7 +150,36 @@ void cmyk_to_argb(const uint8_t* in, uint32_t* out, unsigned width, bool inverte
     }
 }
 
-bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduced) {
+// The image the rows are decoded into: the job's own, or for a box to fill
+// the box-sized canvas or the scratch rows reduced into it.
+bool make_target(JpegJob& job, QSize fill) {
+    const int width = int(job.cinfo.output_width), height = int(job.cinfo.output_height);
+    if (!fill.isValid()) {
+        job.image = fresh_image(width, height, QImage::Format_ARGB32_Premultiplied);
+        return !job.image.isNull();
+    }
+    if (width < fill.width() || height < fill.height())
+        return false; // smaller than the box: it is enlarged when drawn
+    job.canvas.emplace(fill, false); // every pixel is written below
+    if (job.canvas->image().isNull())
+        return false;
+    // Views of the pixels, never copies: writing through a copy of the
+    // canvas's image would give the copy pixels of its own.
+    QImage& canvas = job.canvas->image();
+    if (width == fill.width() && height == fill.height()) {
+        job.image = QImage(canvas.bits(), width, height, canvas.bytesPerLine(), canvas.format());
+        return true;
+    }
+    const size_t stride = size_t(width) * 4;
+    job.scratch = Scratch::instance().take(stride * size_t(height), job.scratch_capacity);
+    if (!job.scratch)
+        return false;
+    job.image = QImage(job.scratch.get(), width, height, qsizetype(stride), QImage::Format_ARGB32_Premultiplied);
+    job.reduction.emplace(job.image, canvas);
+    return true;
+}
+
+bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, QSize fill, bool& reduced) {
     j_decompress_ptr cinfo = &job.cinfo;
     cinfo->err = jpeg_std_error(&job.error.mgr);
     job.error.mgr.error_exit = fail;
@@ -147,10 +239,7 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduce
 
     jpeg_start_decompress(cinfo);
     const unsigned width = cinfo->output_width;
-    if (cinfo->output_components != 4)
-        return false;
-    job.image = fresh_image(int(width), int(cinfo->output_height), QImage::Format_ARGB32_Premultiplied);
-    if (job.image.isNull())
+    if (cinfo->output_components != 4 || !make_target(job, fill))
         return false;
     if (cmyk)
         job.row.resize(size_t(width) * 4);
@@ -163,7 +252,11 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduce
             return false;
         if (cmyk)
             cmyk_to_argb(job.row.data(), reinterpret_cast<uint32_t*>(line), width, cinfo->saw_Adobe_marker);
+        if (job.reduction && cinfo->output_scanline % 16 == 0)
+            job.reduction->rows_written(int(cinfo->output_scanline));
     }
+    if (job.reduction)
+        job.reduction->finish();
     // No jpeg_finish_decompress: every pixel is in, and a missing end
     // marker is no reason to refuse the picture.
     return true;
@@ -174,11 +267,30 @@ bool run(JpegJob& job, const uint8_t* data, size_t size, QSize fit, bool& reduce
 QImage decode_jpeg(const uint8_t* data, size_t size, QSize fit, bool* reduced) {
     JpegJob job;
     bool smaller = false;
-    const bool ok = run(job, data, size, fit, smaller);
+    const bool ok = run(job, data, size, fit, QSize(), smaller);
     if (reduced)
         *reduced = ok && smaller;
     jpeg_destroy_decompress(&job.cinfo);
     return ok ? job.image : QImage();
+}
+
+Bytes decode_jpeg_filled(const uint8_t* data, size_t size, QSize box, bool* reduced) {
+    if (!box.isValid() || box.isEmpty())
+        return {};
+    JpegJob job;
+    bool smaller = false;
+    const bool ok = run(job, data, size, box, box, smaller);
+    if (job.reduction)
+        job.reduction->abandon(); // only when the decode failed half-way
+    jpeg_destroy_decompress(&job.cinfo);
+    if (job.scratch)
+        Scratch::instance().give(std::move(job.scratch), job.scratch_capacity);
+    if (!ok || !job.canvas)
+        return {};
+    if (reduced)
+        *reduced = smaller || job.reduction.has_value();
+    job.image = QImage();
+    return job.canvas->take();
 }
 
 } // namespace picture_detail

@@ -4,6 +4,7 @@
 #include "runtime/ui/picture.h"
 #include "runtime/ui/widgets.h"
 
+#include <QApplication>
 #include <QPainter>
 
 namespace rtui {
@@ -16,11 +17,25 @@ QWidget* widget_of(UnitRef ref)
     return u ? u->widget.data() : nullptr;
 }
 
+// The halvings not made yet between the picture and the smallest made.
+void make_missing_halvings(Unit& object)
+{
+    auto& levels = object.picture_levels;
+    for (size_t k = 1; k < levels.size(); ++k)
+        if (levels[k].isNull())
+            levels[k] = half_size(levels[k - 1]);
+}
+
 // The object's picture for a copy of `size`: the smallest of the picture and
 // its halvings that is not smaller than the copy. Drawn at the copy's size,
-// it looks as smooth as a copy scaled for that size, and the halvings are
+// it looks as smooth as a copy scaled for that size, and each halving is
 // made once for all the copies the reveal adds, not once per copy.
-QImage object_picture(Unit& object, QSize size)
+//
+// The reveal's first copy is small: its halving is made from the largest
+// one made so far in one step, by averaging, and the halvings in between,
+// which only later copies use, are made once events are processed, while
+// that first frame is held on screen.
+QImage object_picture(UnitRef ref, Unit& object, QSize size)
 {
     auto& levels = object.picture_levels;
     if (!object.picture_decoded) {
@@ -32,17 +47,35 @@ QImage object_picture(Unit& object, QSize size)
     }
     if (levels.empty())
         return {};
+    size_t k = 0;
+    QSize at = levels.front().size();
     for (;;) {
-        const QImage& last = levels.back();
-        const QSize half((last.width() + 1) / 2, (last.height() + 1) / 2);
-        if (half.width() < size.width() || half.height() < size.height() || half == last.size())
+        const QSize half((at.width() + 1) / 2, (at.height() + 1) / 2);
+        if (half.width() < size.width() || half.height() < size.height() || half == at)
             break;
-        levels.push_back(half_size(last));
+        at = half;
+        ++k;
     }
-    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
-        if (it->width() >= size.width() && it->height() >= size.height())
-            return *it;
-    return levels.front(); // a copy larger than the picture: drawn enlarged
+    if (levels.size() <= k)
+        levels.resize(k + 1);
+    if (levels[k].isNull()) {
+        size_t from = k - 1;
+        while (levels[from].isNull())
+            --from;
+        if (from + 1 == k) {
+            levels[k] = half_size(levels[from]);
+        } else {
+            levels[k] = averaged_to(levels[from], at);
+            QMetaObject::invokeMethod(
+                qApp,
+                [ref] {
+                    if (Unit* u = find_unit(loaded_window(ref.window), ref.unit))
+                        make_missing_halvings(*u);
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return levels[k];
 }
 
 } // namespace
@@ -56,6 +89,11 @@ Bytes rt_unit_snapshot(UnitRef unit)
     QWidget* w = widget_of(unit);
     if (!w || w->width() <= 0 || w->height() <= 0)
         return {};
+    // A board whose picture was decoded to its size shows exactly that
+    // picture: its pixels are the snapshot, shared rather than drawn again.
+    if (const auto* board = dynamic_cast<const DrawingBoard*>(w); board && unit.unit != 0)
+        if (Bytes shown = board->shown_bmp(); !shown.empty())
+            return shown;
     // An uncompressed picture of a full-screen board is made and read back
     // in milliseconds, where compressing it takes a second.
     BmpCanvas canvas(w->size());
@@ -83,7 +121,7 @@ int32_t rt_sprite_add(UnitRef box, UnitRef object, int32_t x, int32_t y)
     QImage picture;
     if (w > 0 && h > 0 && w <= 32767 && h <= 32767) {
         size = QSize(static_cast<int>(w), static_cast<int>(h));
-        picture = object_picture(*obj, size);
+        picture = object_picture(object, *obj, size);
     }
     return surface->add(std::move(picture), size, QPoint(x, y));
 }

@@ -33,7 +33,8 @@ void mask_entry(QLineEdit* edit);
 // animation of an animated GIF, and a cache of the last scaled frame.
 class PictureSlot {
 public:
-    explicit PictureSlot(QWidget* owner);
+    // `fill`: the owner draws the picture stretched to fill its box.
+    explicit PictureSlot(QWidget* owner, bool fill = false);
     PictureSlot(const PictureSlot&) = delete;
     PictureSlot& operator=(const PictureSlot&) = delete;
 
@@ -49,6 +50,9 @@ public:
     QImage frame() const;
     // The current frame scaled to `size` with `mode`, smoothly; cached.
     QImage scaled(QSize size, Qt::AspectRatioMode mode);
+    // The picture as an opaque BMP when it was decoded as one of `size`;
+    // else empty.
+    Bytes frame_bmp(QSize size) const;
 
 private:
     void advance();
@@ -56,6 +60,7 @@ private:
     const Picture& picture() const;
 
     QWidget* owner_;
+    bool fill_;
     Bytes bytes_;
     mutable PictureDecode decode_; // until its picture is taken
     mutable Picture picture_;
@@ -153,6 +158,9 @@ class DrawingBoard : public QWidget {
 public:
     explicit DrawingBoard(QWidget* parent);
     PictureSlot& picture() { return picture_; }
+    // What the board shows, as an opaque BMP, when its picture was decoded
+    // to its size as one; else empty (the board is then drawn to be seen).
+    Bytes shown_bmp() const { return picture_.frame_bmp(size()); }
     void set_back_color(QColor c) { back_ = c; update(); }
 
 protected:

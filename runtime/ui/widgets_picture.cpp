@@ -19,7 +19,7 @@ constexpr int64_t kMaxScaledPixels = int64_t(32) << 20;
 
 } // namespace
 
-PictureSlot::PictureSlot(QWidget* owner) : owner_(owner)
+PictureSlot::PictureSlot(QWidget* owner, bool fill) : owner_(owner), fill_(fill)
 {
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, owner_, [this] { advance(); });
@@ -35,7 +35,7 @@ void PictureSlot::set(const Bytes& data, QSize fit)
         bytes_ = Bytes();
         decode_ = PictureDecode();
     } else {
-        CachedPicture found = cached_picture(data, fit);
+        CachedPicture found = cached_picture(data, fit, fill_);
         bytes_ = std::move(found.bytes);
         decode_ = std::move(found.decode);
         // What decodes here is ready; only a still JPEG goes to a worker.
@@ -58,7 +58,7 @@ void PictureSlot::fit_to(QSize box)
 {
     if (!box.isValid() || bytes_.empty())
         return;
-    if (decode_.valid() ? decode_.serves(box) : serves(picture_, box))
+    if (decode_.valid() ? decode_.serves(box, fill_) : serves(picture_, box))
         return;
     // Only a reduced JPEG gets here: a still picture, so no timer runs and
     // set() starts none.
@@ -85,6 +85,14 @@ QImage PictureSlot::scaled(QSize size, Qt::AspectRatioMode mode)
     cache_frame_ = frame_;
     cache_mode_ = mode;
     return cache_;
+}
+
+Bytes PictureSlot::frame_bmp(QSize size) const
+{
+    const Picture& picture = this->picture();
+    if (picture.animated() || picture.size() != size)
+        return {};
+    return picture.frame_bmp;
 }
 
 void PictureSlot::advance()
@@ -179,7 +187,7 @@ void PictureBox::resizeEvent(QResizeEvent* e)
 
 // ---------------------------------------------------------------------------
 
-DrawingBoard::DrawingBoard(QWidget* parent) : QWidget(parent), picture_(this)
+DrawingBoard::DrawingBoard(QWidget* parent) : QWidget(parent), picture_(this, true)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

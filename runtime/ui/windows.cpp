@@ -349,6 +349,10 @@ bool rt_load_window(int window_id, std::optional<UnitRef> parent, bool modal)
     auto def = definition(window_id);
     if (!def)
         return false;
+    // What the handler changed so far shows before the new window is built,
+    // which can take a while (a fireworks window reads its movie): the end
+    // of an animation is not held back by it.
+    paint_pending();
     auto w = std::make_shared<Window>();
     w->id = window_id;
     w->def = def;

@@ -195,6 +195,8 @@ TEST(BmpDecode, FourthByteIsAlphaOnlyWhenSomePixelUsesIt) {
     QImage translucent = four_colours();
     translucent.setPixel(3, 2, qRgba(90, 60, 30, 77));
     EXPECT_EQ(samples::max_difference(only_frame(decode_picture(samples::bmp(translucent, 32))), translucent), 0);
+    // Rows from the top, as the pixels of an image lie: still premultiplied.
+    EXPECT_EQ(samples::max_difference(only_frame(decode_picture(samples::bmp(translucent, 32, true))), translucent), 0);
 
     // Written with alpha 0 everywhere, as older programs do: opaque.
     QImage cleared = four_colours();
@@ -202,6 +204,7 @@ TEST(BmpDecode, FourthByteIsAlphaOnlyWhenSomePixelUsesIt) {
         for (int x = 0; x < cleared.width(); ++x)
             cleared.setPixel(x, y, cleared.pixel(x, y) & 0x00ffffffu);
     EXPECT_EQ(samples::max_difference(only_frame(decode_picture(samples::bmp(cleared, 32))), four_colours()), 0);
+    EXPECT_EQ(samples::max_difference(only_frame(decode_picture(samples::bmp(cleared, 32, true))), four_colours()), 0);
 }
 
 TEST(BmpDecode, FilesFromQtsWriter) {
@@ -247,9 +250,12 @@ TEST(BmpCanvas, DrawnPixelsReadBackThroughEitherReader) {
     QPainter(&canvas.image()).drawImage(0, 0, source);
     const Bytes bmp = canvas.take();
     EXPECT_TRUE(canvas.image().isNull());
-    // The snapshot is handed from box to box: copies share its pixels.
+    // The snapshot is handed from box to box: copies share its pixels, and
+    // so does the picture decoded from it.
     EXPECT_TRUE(Bytes(bmp).shares_buffer_with(bmp));
-    EXPECT_EQ(samples::max_difference(only_frame(decode_picture(bmp)), source), 0);
+    const QImage decoded = only_frame(decode_picture(bmp));
+    EXPECT_EQ(samples::max_difference(decoded, source), 0);
+    EXPECT_TRUE(decoded.constBits() > bmp.data() && decoded.constBits() < bmp.data() + bmp.size());
     const QImage by_qt = QImage::fromData(reinterpret_cast<const uchar*>(bmp.data()), int(bmp.size()), "BMP");
     EXPECT_EQ(samples::max_difference(by_qt.convertToFormat(QImage::Format_ARGB32_Premultiplied), source), 0);
 

@@ -5,7 +5,9 @@
 #include <QImage>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +17,7 @@
 
 #include "runtime/files.h"
 #include "runtime/ui/picture.h"
+#include "runtime/ui/picture_cache.h"
 #include "tests/runtime/ui/demo_window.h"
 #include "tests/runtime/ui/picture_samples.h"
 #include "tests/support/temp_dir.h"
@@ -138,6 +141,59 @@ TEST_F(PictureSharing, LargePicturesShowWhicheverWayTheyArrive)
     rt_set(box, P_PICTURE, Bytes{});
     rt_set(box, P_PICTURE, same_elsewhere);
     EXPECT_EQ(samples::max_difference(grown, shot(box)), 0);
+}
+
+// A board shows a camera picture stretched over it; decoded to its size, the
+// picture's own pixels are the board's snapshot, handed out without a copy.
+// The same bytes in a picture box keep their shape there.
+TEST_F(PictureSharing, BoardPicturesAreTheirSnapshotsAndKeepTheirShapeElsewhere)
+{
+    open_main();
+    const UnitRef board = unit("画板1"); // 120 x 80
+    const UnitRef box = unit("图片框1"); // 106 x 65
+    // Four times as wide as high: left half red, right half blue.
+    QImage wide(1600, 400, QImage::Format_RGB32);
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            wide.setPixel(x, y, x < 800 ? qRgb(220, 30, 30) : qRgb(30, 30, 220));
+    const Bytes picture = samples::jpeg(wide, samples::JpegKind::Rgb, 95);
+    rt_set(board, P_PICTURE, picture);
+    rt_set(box, P_PICTURE, picture);
+    rt_do_events();
+
+    const Bytes first = rt_unit_snapshot(board);
+    EXPECT_TRUE(rt_unit_snapshot(board).shares_buffer_with(first));
+    const QImage shown = shot(board);
+    ASSERT_EQ(shown.size(), QSize(120, 80));
+    EXPECT_EQ(shown.pixelColor(20, 5).red() > 180 && shown.pixelColor(100, 75).blue() > 180, true);
+    // Any other board size is drawn: the same picture, stretched again.
+    rt_set(board, P_WIDTH, int32_t{60});
+    rt_do_events();
+    const QImage smaller = shot(board);
+    ASSERT_EQ(smaller.size(), QSize(60, 80));
+    EXPECT_FALSE(rt_unit_snapshot(board).shares_buffer_with(first));
+    EXPECT_TRUE(near(smaller.pixelColor(10, 70), QColor(220, 30, 30)));
+    EXPECT_TRUE(near(smaller.pixelColor(50, 10), QColor(30, 30, 220)));
+
+    // The box shows it four times as wide as high, centred: 106 x 26 from
+    // row 19, with the box's own background above and below.
+    const QImage in_box = shot(box);
+    EXPECT_TRUE(near(in_box.pixelColor(20, 32), QColor(220, 30, 30)));
+    EXPECT_TRUE(near(in_box.pixelColor(86, 32), QColor(30, 30, 220)));
+    for (int y : {5, 60})
+        EXPECT_FALSE(near(in_box.pixelColor(20, y), QColor(220, 30, 30))) << y;
+}
+
+// A camera picture put into a box is decoded by a worker while the handler
+// goes on: no event needs to be processed for it.
+TEST_F(PictureSharing, LargePicturesDecodeWhileTheHandlerGoesOn)
+{
+    const Bytes picture = photograph(QColor(30, 160, 90), 77);
+    const rtui::PictureDecode decode(picture, QSize(400, 300));
+    for (int i = 0; i < 1000 && !decode.ready(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(decode.ready());
+    EXPECT_EQ(decode.picture().size(), QSize(400, 300));
 }
 
 // Each change of what the drawn text depends on draws it anew: the label
