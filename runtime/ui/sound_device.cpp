@@ -163,7 +163,7 @@ std::unique_ptr<Output> open(Worker& worker, PcmFormat format, const Device& dev
 } // namespace
 } // namespace sound::detail
 
-extern "C" const sound::detail::DeviceModule* prizedraw_sound_device_module()
+extern "C" const sound::detail::DeviceModule* prizedraw_sound_device_module_v1()
 {
     static const sound::detail::DeviceModule module{sound::detail::choose, sound::detail::open};
     return &module;

@@ -18,5 +18,8 @@ struct DeviceModule {
 
 } // namespace sound::detail
 
-// The module's one entry point, looked up by this name.
-extern "C" const sound::detail::DeviceModule* prizedraw_sound_device_module();
+// The module's one entry point, looked up by this name. The name changes
+// with the layout above, so a module left from another build is refused
+// rather than called wrongly.
+extern "C" const sound::detail::DeviceModule* prizedraw_sound_device_module_v1();
+#define PRIZEDRAW_SOUND_ENTRY "prizedraw_sound_device_module_v1"

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -19,17 +20,23 @@ const DeviceModule* find_module()
     std::string beside;
     if (QCoreApplication::instance())
         beside = QCoreApplication::applicationDirPath().toStdString() + "/" + kModuleFile;
+    std::string why;
     for (const std::string& path : {beside, std::string(PRIZEDRAW_SOUND_MODULE)}) {
         if (path.empty())
             continue;
         // Never closed: its code runs in the workers and at exit.
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
+        if (!handle) {
+            why += std::string("\n  ") + dlerror();
             continue;
+        }
         using Entry = const DeviceModule* (*)();
-        if (auto entry = reinterpret_cast<Entry>(dlsym(handle, "prizedraw_sound_device_module")))
+        if (auto entry = reinterpret_cast<Entry>(dlsym(handle, PRIZEDRAW_SOUND_ENTRY)))
             return entry();
+        why += "\n  " + path + ": from another build";
     }
+    // The operator hears nothing; whoever looks at the output learns why.
+    std::fprintf(stderr, "sound output %s not usable, sound is off:%s\n", kModuleFile, why.c_str());
     return nullptr;
 }
 
