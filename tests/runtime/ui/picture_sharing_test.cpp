@@ -230,15 +230,19 @@ TEST_F(PictureSharing, OutlinedLabelRedrawsWhenItsTextFontOrPlaceChanges)
         rt_set(label, P_TEXT, text);
         return shot(label);
     };
+    // Text is drawn on whichever worker is free, and the font engine places
+    // glyphs a fraction of a pixel differently on a thread that has drawn
+    // other sizes: edges may differ by that much, a stale drawing by far more.
+    constexpr int kGlyphPlacement = 32;
     const QImage first = shot(label);
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
         c.to();
         const QImage changed = shot(label);
-        EXPECT_GT(samples::max_difference(changed, first), 0);
-        EXPECT_EQ(samples::max_difference(changed, from_scratch()), 0);
+        EXPECT_GT(samples::max_difference(changed, first), 4 * kGlyphPlacement);
+        EXPECT_LE(samples::max_difference(changed, from_scratch()), kGlyphPlacement);
         c.back();
-        EXPECT_EQ(samples::max_difference(shot(label), first), 0);
+        EXPECT_LE(samples::max_difference(shot(label), first), kGlyphPlacement);
     }
 }
 
