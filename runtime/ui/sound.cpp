@@ -300,7 +300,13 @@ void shutdown()
     s.retired.insert(s.retired.end(), ending.begin(), ending.end());
 }
 
-void load_device_support() { load_device_module(); }
+void load_device_support()
+{
+    load_device_module();
+    // Finding the devices connects to the sound server, which takes a
+    // while: done now, the first sound (a draw's) need not wait for it.
+    choose_device(g_force_silent);
+}
 
 void force_silent_output(bool silent)
 {
