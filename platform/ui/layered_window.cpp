@@ -68,7 +68,7 @@ public:
         case QEvent::Resize:
         case QEvent::UpdateRequest:
             // A covering view hands its frames over itself.
-            if (!applying_ && !(source_ && source_->isVisible() && covers(source_)))
+            if (!applying_ && !covers(source_))
                 schedule();
             break;
         default:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QWidget>
 
@@ -103,17 +104,23 @@ TEST(LayeredWindow, HiddenWindowIsCutAsItIsShownAShownOneAtOnce)
 }
 
 // A view that covers a hidden window hands over its frame before the window
-// is shown: the window is cut from that frame and never painted for a cut.
-TEST(LayeredWindow, FrameOfACoveringViewCutsAHiddenWindowWithoutPaintingIt)
+// is shown (here after the window was made smaller, as a window is resized
+// to the screen): the window is cut from that frame, also once the events of
+// its showing are processed, and never pictured for a cut. This view paints
+// nothing, so a picture of the window would show it all.
+TEST(LayeredWindow, FrameOfACoveringViewCutsAHiddenWindowWithoutPicturingIt)
 {
     Painted w(Qt::white, QRect(), Qt::white);
     Cover view(&w);
     make_layered(w.handle());
     ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    w.resize(90, 70);
     view.hand_over(QRect(5, 6, 7, 8));
     w.show();
     EXPECT_EQ(w.mask(), QRegion(5, 6, 7, 8));
     EXPECT_EQ(w.paints, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.mask(), QRegion(5, 6, 7, 8));
 }
 
 TEST(LayeredWindow, OnlyLayeredWindowsOfOursTakeAKey)
