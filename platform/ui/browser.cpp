@@ -585,8 +585,9 @@ void ServerView::render_frame(bool whole)
     const QRegion before = drawn_;
     drawn_ = region_outside_key(frame_, background.rgb());
     drawn_known_ = true;
-    offer_key_frame(this, frame_, &drawn_, background.rgb());
-    if (whole)
+    const bool was_keyed = keyed_;
+    keyed_ = offer_key_frame(this, frame_, &drawn_, background.rgb());
+    if (whole || (was_keyed && !keyed_))
         update();
     else
         update(frame_update_area(before, drawn_));
@@ -596,8 +597,15 @@ void ServerView::paintEvent(QPaintEvent* e)
 {
     if (frame_.size() != size())
         render_frame();
+    // Where the window is cut to what is not the page's background, the rest
+    // is not copied: for a new full-screen window that was 8 MB of fresh
+    // memory written (25 to 35 ms on a machine with slow page faults) before
+    // the first frame of its movie could show.
+    const QRect area = keyed_ ? e->rect() & drawn_.boundingRect() : e->rect();
+    if (area.isEmpty())
+        return;
     QPainter p(this);
-    p.drawImage(e->rect(), frame_, e->rect());
+    p.drawImage(area, frame_, area);
 }
 
 void ServerView::resizeEvent(QResizeEvent* e)

@@ -39,7 +39,7 @@ public:
         cut_now_or_at_show();
     }
 
-    // True when the frame was taken.
+    // True when the window is cut to `outside_background`.
     bool take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
     {
         if (!window_ || !covers(source))
@@ -49,7 +49,7 @@ public:
         const QPoint at = source->mapTo(window_.data(), QPoint(0, 0));
         const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
         apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at));
-        return true;
+        return known;
     }
 
     bool eventFilter(QObject*, QEvent* event) override
@@ -208,12 +208,12 @@ QRect frame_update_area(const QRegion& before, const QRegion& now)
     return before.boundingRect().united(now.boundingRect());
 }
 
-void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
+bool offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
 {
     if (!source)
-        return;
-    if (ColorKey* key = color_key_of(source->window()))
-        key->take_frame(source, frame, outside_background, background);
+        return false;
+    ColorKey* key = color_key_of(source->window());
+    return key && key->take_frame(source, frame, outside_background, background);
 }
 
 } // namespace platform
