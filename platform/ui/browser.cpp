@@ -434,7 +434,11 @@ void ServerView::start_clock()
 {
     played_.start();
     frames_played_ = 0;
-    timer_->start();
+    // The first tick comes when frame 1 falls due, as every later one does
+    // (see tick): after a whole period it came late, and frame 1, the first
+    // that shows anything of a movie that starts empty, had only half of its
+    // time on screen.
+    timer_->start(std::max(1, static_cast<int>(std::ceil(500.0 / player_->frame_rate()))));
 }
 
 // The movie keeps its own time: a late tick catches up on the frames that

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -172,6 +173,22 @@ TEST_F(Browser, MovingObjectsLeaveNothingBehind)
     const QRect drawn = platform::region_outside_key(server->frame(), qRgb(0, 0, 0)).boundingRect();
     EXPECT_TRUE(drawn.contains(QRect(210, 10, 20, 20)));
     EXPECT_TRUE(QRect(209, 9, 22, 22).contains(drawn)) << "left behind: " << drawn.x() << "," << drawn.y();
+}
+
+// A frame falls due half a period before its time; the first tick after the
+// movie starts waits for frame 1 as every later tick waits for its frame.
+TEST_F(Browser, FirstTickComesWhenFrameOneFallsDue)
+{
+    for (const int fps : {1, 3}) {
+        write_movie("m.swf", sample::rectangle_movie({400, 300}, {10, 10, 20, 20}, Qt::white, Qt::black, fps));
+        const std::string page = write("page.htm", "<body bgcolor=\"#000000\"><embed src=m.swf>");
+        platform::ServerView* server = server_of(host(page));
+        ASSERT_NE(server, nullptr);
+        const QList<QTimer*> timers = server->findChildren<QTimer*>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(timers.size(), 1);
+        EXPECT_TRUE(timers.front()->isActive());
+        EXPECT_EQ(timers.front()->interval(), fps == 1 ? 500 : 167) << fps;
+    }
 }
 
 TEST_F(Browser, NoMovieWhenThePageNamesNoneOrItCannotBeRead)
