@@ -86,6 +86,7 @@ private:
     QImage frame_;
     QRegion drawn_;         // where the frame is not the page's background
     bool drawn_known_ = false;
+    bool keyed_ = false;    // the window is cut to drawn_: nothing else shows
     QRect viewport_;
     QRect movie_rect_;
     bool playing_ = true;

@@ -18,8 +18,9 @@ QRegion region_outside_key(const QImage& frame, QRgb key);
 // window is colour-keyed, the cut is made from this frame instead of from a
 // fresh picture of the window, so nothing is painted twice. A view that
 // knows which part of the frame is not `background` passes that too, and
-// the frame is not read again when the key is that colour.
-void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background = nullptr,
+// the frame is not read again when the key is that colour; the result is
+// then true: of this frame, only `outside_background` shows.
+bool offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background = nullptr,
                      QRgb background = 0);
 
 // The area a view that drew `now` over `before` (each where its frame is not

@@ -29,37 +29,46 @@ public:
     {
         setObjectName(kColorKeyName);
         window->installEventFilter(this);
-        // Cut at once so the window never shows uncut, not even for a frame.
-        apply_grab();
+        cut_now_or_at_show();
     }
 
     void set_key(QRgb key)
     {
         key_ = key;
         shown_.reset();
-        apply_grab();
+        cut_now_or_at_show();
     }
 
-    // True when the frame was taken.
+    // True when the window is cut to `outside_background`.
     bool take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
     {
         if (!window_ || !covers(source))
             return false;
         source_ = source;
+        cut_due_ = false;
         const QPoint at = source->mapTo(window_.data(), QPoint(0, 0));
         const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
         apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at));
-        return true;
+        return known;
     }
 
     bool eventFilter(QObject*, QEvent* event) override
     {
         switch (event->type()) {
         case QEvent::Show:
+            // Sent before the window is mapped: the first cut goes with it,
+            // also to a native window made since the last cut.
+            if (!applying_ && cut_due_) {
+                apply_grab();
+                break;
+            }
+            if (!applying_ && shown_)
+                apply(*shown_);
+            [[fallthrough]];
         case QEvent::Resize:
         case QEvent::UpdateRequest:
             // A covering view hands its frames over itself.
-            if (!applying_ && !(source_ && source_->isVisible() && covers(source_)))
+            if (!applying_ && !covers(source_))
                 schedule();
             break;
         default:
@@ -77,6 +86,19 @@ private:
         return area.contains(window_->rect());
     }
 
+    // A shown window is cut at once, so it never shows uncut, not even for a
+    // frame. A hidden one is cut when it is shown, from what it shows then:
+    // a view that covers it may hand over its frame before that, and a
+    // picture of a full-screen window taken now would cost more than the
+    // rest of opening it (tens of milliseconds of fresh memory).
+    void cut_now_or_at_show()
+    {
+        if (window_->isVisible())
+            apply_grab();
+        else
+            cut_due_ = true;
+    }
+
     void schedule()
     {
         if (pending_)
@@ -88,6 +110,7 @@ private:
     void apply_grab()
     {
         pending_ = false;
+        cut_due_ = false;
         if (!window_)
             return;
         applying_ = true;
@@ -117,6 +140,7 @@ private:
     WId shaped_ = 0;               // the native window it has it for
     bool pending_ = false;
     bool applying_ = false;
+    bool cut_due_ = false; // hidden, and nothing has cut it since it was keyed
 };
 
 ColorKey* color_key_of(QWidget* window)
@@ -184,12 +208,12 @@ QRect frame_update_area(const QRegion& before, const QRegion& now)
     return before.boundingRect().united(now.boundingRect());
 }
 
-void offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
+bool offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
 {
     if (!source)
-        return;
-    if (ColorKey* key = color_key_of(source->window()))
-        key->take_frame(source, frame, outside_background, background);
+        return false;
+    ColorKey* key = color_key_of(source->window());
+    return key && key->take_frame(source, frame, outside_background, background);
 }
 
 } // namespace platform

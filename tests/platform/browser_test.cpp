@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -174,6 +175,22 @@ TEST_F(Browser, MovingObjectsLeaveNothingBehind)
     EXPECT_TRUE(QRect(209, 9, 22, 22).contains(drawn)) << "left behind: " << drawn.x() << "," << drawn.y();
 }
 
+// A frame falls due half a period before its time; the first tick after the
+// movie starts waits for frame 1 as every later tick waits for its frame.
+TEST_F(Browser, FirstTickComesWhenFrameOneFallsDue)
+{
+    for (const int fps : {1, 3}) {
+        write_movie("m.swf", sample::rectangle_movie({400, 300}, {10, 10, 20, 20}, Qt::white, Qt::black, fps));
+        const std::string page = write("page.htm", "<body bgcolor=\"#000000\"><embed src=m.swf>");
+        platform::ServerView* server = server_of(host(page));
+        ASSERT_NE(server, nullptr);
+        const QList<QTimer*> timers = server->findChildren<QTimer*>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(timers.size(), 1);
+        EXPECT_TRUE(timers.front()->isActive());
+        EXPECT_EQ(timers.front()->interval(), fps == 1 ? 500 : 167) << fps;
+    }
+}
+
 TEST_F(Browser, NoMovieWhenThePageNamesNoneOrItCannotBeRead)
 {
     write("broken.swf", "FWS\x05 not a movie");
@@ -258,6 +275,39 @@ TEST_F(Browser, ColourKeyIsCutFromTheFramesTheViewHandsOver)
     // The box, give or take the pixels its edges share with the stage.
     EXPECT_TRUE(top.mask().contains(QRect(40, 30, 20, 10)));
     EXPECT_TRUE(QRegion(39, 29, 22, 12).contains(top.mask().boundingRect()));
+}
+
+// What the view paints onto its window: all of its frame, or, where the
+// window is cut to what is not the page's background, only the part around
+// that (the rest keeps what was there before).
+TEST_F(Browser, ViewPaintsOnlyWhatTheColourKeyLetsShow)
+{
+    write_movie("m.swf", sample::rectangle_movie({400, 300}, {40, 30, 20, 10}, Qt::white, Qt::black));
+    const std::string page = write("page.htm", "<body bgcolor=\"#000000\" style=\"margin:0;border:0;overflow:hidden\">"
+                                               "<embed src=m.swf width=400 height=300>");
+    const auto painted = [](platform::ServerView* view) {
+        QImage onto(view->size(), QImage::Format_RGB32);
+        onto.fill(Qt::red);
+        view->render(&onto, QPoint(), QRegion(), QWidget::DrawChildren);
+        return onto;
+    };
+    const auto top_handle = static_cast<int64_t>(top.winId());
+    SetWindowLongA(top_handle, GWL_EXSTYLE, WS_EX_LAYERED);
+    const struct {
+        uint32_t key;
+        QRgb far_from_the_box;
+    } cases[] = {
+        {0x000000, qRgb(255, 0, 0)}, // the page's colour: cut to the box
+        {0x00FF00, qRgb(0, 0, 0)},   // another colour: the frame is cut by its pixels
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetLayeredWindowAttributes(top_handle, c.key, 200, LWA_COLORKEY));
+        platform::ServerView* server = server_of(host(page));
+        ASSERT_NE(server, nullptr);
+        const QImage onto = painted(server);
+        EXPECT_EQ(onto.pixel(45, 35), qRgb(255, 255, 255)) << c.key;
+        EXPECT_EQ(onto.pixel(300, 200), c.far_from_the_box) << c.key;
+    }
 }
 
 } // namespace

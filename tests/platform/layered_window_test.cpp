@@ -1,8 +1,10 @@
 // Colour-keyed windows: the key colour is cut out of the window's shape.
+#include "platform/ui/color_key.h"
 #include "platform/user32.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QWidget>
 
@@ -18,10 +20,13 @@ public:
     }
 
     int64_t handle() { return static_cast<int64_t>(winId()); }
+    void move_square(QRect square) { square_ = square; }
+    int paints = 0;
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        ++paints;
         QPainter p(this);
         p.fillRect(rect(), back_);
         p.fillRect(square_, fill_);
@@ -31,6 +36,20 @@ private:
     QColor back_;
     QRect square_;
     QColor fill_;
+};
+
+// A child that covers its window and hands over its frames, as the movie
+// view does.
+class Cover : public QWidget {
+public:
+    explicit Cover(QWidget* parent) : QWidget(parent) { setGeometry(parent->rect()); }
+    void hand_over(QRect square)
+    {
+        QImage frame(size(), QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        QPainter(&frame).fillRect(square, Qt::white);
+        platform::offer_key_frame(this, frame);
+    }
 };
 
 void make_layered(int64_t handle)
@@ -43,6 +62,7 @@ TEST(LayeredWindow, KeyColourIsCutOutOfTheShape)
     Painted w(Qt::black, QRect(20, 30, 10, 5), Qt::white);
     make_layered(w.handle());
     ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    w.show();
     EXPECT_EQ(w.mask(), QRegion(20, 30, 10, 5));
 }
 
@@ -51,6 +71,7 @@ TEST(LayeredWindow, KeyIsAColourRefWithRedInTheLowByte)
     Painted w(QColor(255, 0, 0), QRect(0, 0, 4, 4), QColor(0, 0, 255));
     make_layered(w.handle());
     ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x0000FF, 200, LWA_COLORKEY));
+    w.show();
     EXPECT_EQ(w.mask(), QRegion(0, 0, 4, 4));
 }
 
@@ -59,8 +80,47 @@ TEST(LayeredWindow, WindowWhollyInTheKeyColourShowsNothing)
     Painted w(Qt::black, QRect(), Qt::black);
     make_layered(w.handle());
     ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    w.show();
     EXPECT_FALSE(w.mask().isEmpty());
     EXPECT_TRUE(w.mask().intersected(w.rect()).isEmpty());
+}
+
+// Keyed while hidden, a window is cut from what it shows when it is shown,
+// before it reaches the screen (no event is processed here in between).
+// Keyed while shown, it is cut at once.
+TEST(LayeredWindow, HiddenWindowIsCutAsItIsShownAShownOneAtOnce)
+{
+    Painted w(Qt::black, QRect(20, 30, 10, 5), Qt::white);
+    make_layered(w.handle());
+    ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    w.move_square(QRect(50, 10, 8, 8));
+    w.show();
+    EXPECT_EQ(w.mask(), QRegion(50, 10, 8, 8));
+
+    w.move_square(QRect(1, 2, 3, 4));
+    w.update();
+    ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    EXPECT_EQ(w.mask(), QRegion(1, 2, 3, 4));
+}
+
+// A view that covers a hidden window hands over its frame before the window
+// is shown (here after the window was made smaller, as a window is resized
+// to the screen): the window is cut from that frame, also once the events of
+// its showing are processed, and never pictured for a cut. This view paints
+// nothing, so a picture of the window would show it all.
+TEST(LayeredWindow, FrameOfACoveringViewCutsAHiddenWindowWithoutPicturingIt)
+{
+    Painted w(Qt::white, QRect(), Qt::white);
+    Cover view(&w);
+    make_layered(w.handle());
+    ASSERT_TRUE(SetLayeredWindowAttributes(w.handle(), 0x000000, 200, LWA_COLORKEY));
+    w.resize(90, 70);
+    view.hand_over(QRect(5, 6, 7, 8));
+    w.show();
+    EXPECT_EQ(w.mask(), QRegion(5, 6, 7, 8));
+    EXPECT_EQ(w.paints, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.mask(), QRegion(5, 6, 7, 8));
 }
 
 TEST(LayeredWindow, OnlyLayeredWindowsOfOursTakeAKey)
