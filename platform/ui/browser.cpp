@@ -434,11 +434,11 @@ void ServerView::start_clock()
 {
     played_.start();
     frames_played_ = 0;
-    // The first tick comes when frame 1 falls due, as every later one does
-    // (see tick): after a whole period it came late, and frame 1, the first
-    // that shows anything of a movie that starts empty, had only half of its
-    // time on screen.
-    timer_->start(std::max(1, static_cast<int>(std::ceil(500.0 / player_->frame_rate()))));
+    // The first tick comes when frame 1 falls due, as every later one does:
+    // after a whole period it came late, and frame 1, the first that shows
+    // anything of a movie that starts empty, had only half of its time on
+    // screen.
+    tick_when_next_due();
 }
 
 // The movie keeps its own time: a late tick catches up on the frames that
@@ -464,10 +464,15 @@ void ServerView::tick()
         frames_played_ = due;
         render_frame(false);
     }
-    // The next tick when the next frame falls due. A fixed interval of whole
-    // milliseconds drifts against the movie's time (28 ms for 27.8): now and
-    // then a tick found two frames due and the next none, a gap of two frames.
-    const double next = (static_cast<double>(frames_played_) + 0.5) * period;
+    tick_when_next_due();
+}
+
+// A fixed interval of whole milliseconds drifts against the movie's time
+// (28 ms for 27.8): now and then a tick found two frames due and the next
+// none, a gap of two frames.
+void ServerView::tick_when_next_due()
+{
+    const double next = (static_cast<double>(frames_played_) + 0.5) * 1000.0 / player_->frame_rate();
     timer_->start(std::max(1, static_cast<int>(std::ceil(next - static_cast<double>(played_.elapsed())))));
 }
 

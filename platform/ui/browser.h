@@ -68,6 +68,8 @@ protected:
 private:
     void start_clock();
     void tick();
+    // The timer set for when the frame after the last one played falls due.
+    void tick_when_next_due();
     // All of it, or (on a movie's tick, when nothing but the movie shows)
     // only what the movie drew last time and draws now.
     void render_frame(bool whole = true);
