@@ -96,6 +96,11 @@ void draw_prize()
         rt_message_box(win_not_counted_text(grade), 48, std::string(kWinNotCountedTitle));
 }
 
+void prepare_prize_picture(int grade)
+{
+    rt_prepare_pictures(main_unit("画板相片"), {prize_picture_path(grade)});
+}
+
 void restore_hammer_cursor() { rt_set(main_unit("图形按钮1"), P_MOUSE_POINTER, media::hammer_cursor()); }
 
 void hide_prize_display()

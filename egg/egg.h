@@ -44,6 +44,8 @@ extern int64_t drawn_index; // 1-based pool index picked by the last draw
 void on_egg_click(int egg);
 void draw_prize();
 void play_reveal_animation();
+// Has the grade's picture decoded ahead for the board as it is sized now.
+void prepare_prize_picture(int grade);
 void restore_hammer_cursor();
 void hide_prize_display();
 

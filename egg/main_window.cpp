@@ -139,14 +139,7 @@ void on_main_window_created()
 {
     const UnitRef window = rt_window(MainWindow);
     cover_screen(MainWindow);
-
-    for (const char* name : {"画板相片", "动画框1"}) {
-        const UnitRef u = main_unit(name);
-        rt_set(u, P_WIDTH, rt_get_int(window, P_WIDTH));
-        rt_set(u, P_HEIGHT, rt_get_int(window, P_HEIGHT));
-        rt_set(u, P_LEFT, int32_t{0});
-        rt_set(u, P_TOP, int32_t{0});
-    }
+    fit_board_to_window();
 
     for (int k = 1; k <= 9; ++k)
         rt_set(egg_button(k), P_PICTURE, media::egg_picture(k));
@@ -232,6 +225,10 @@ void fit_board_to_window()
         rt_set(u, P_WIDTH, rt_get_int(window, P_WIDTH));
         rt_set(u, P_HEIGHT, rt_get_int(window, P_HEIGHT));
     }
+    // Decoded while the operator waits, the drawn grade's picture shows the
+    // moment its egg is smashed.
+    for (int k = 1; k <= 8; ++k)
+        prepare_prize_picture(k);
 }
 
 } // namespace egg

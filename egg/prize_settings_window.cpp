@@ -82,6 +82,7 @@ void choose_prize_picture(int k)
         return;
     // The box shows what now stands in the target, copied or not.
     rt_set(picture_box(k), P_PICTURE, rt_read_file(target));
+    prepare_prize_picture(k);
 }
 
 void choose_prize_sound(int k)

@@ -291,6 +291,11 @@ int32_t rt_screen_height();
 
 // The unit's client area as a picture (PNG bytes) that picture properties accept.
 Bytes rt_unit_snapshot(UnitRef unit);
+// Reads the files and decodes their pictures ahead for the unit's picture
+// as the unit is sized then, one after another, starting a second after
+// the call: a later set of the bytes a file still has shows them without
+// decoding. Missing files, and units gone by then, are passed over.
+void rt_prepare_pictures(UnitRef unit, std::vector<std::string> paths);
 // Places a copy of the animation object (its picture and zoom now) in the
 // animation box with its top-left corner at x, y; returns the copy's id.
 int32_t rt_sprite_add(UnitRef box, UnitRef object, int32_t x, int32_t y);

@@ -24,6 +24,7 @@ class QEventLoop;
 namespace rtui {
 
 class WindowWidget;
+class PictureSlot;
 
 struct Unit {
     int id = 0;
@@ -85,6 +86,11 @@ std::shared_ptr<Window> loaded_window(int id);
 std::vector<std::shared_ptr<Window>> loaded_windows();
 // The unit of a loaded window, or null.
 Unit* find_unit(const std::shared_ptr<Window>& w, int unit);
+// The picture of a unit that shows one (picture box, board, image button),
+// or null.
+PictureSlot* picture_of(Unit& u);
+// The box a unit's picture is decoded for.
+QSize picture_fit(const Unit& u);
 // The window and unit a widget stands for (widget units and windows).
 bool unit_of_widget(const QObject* object, UnitRef& ref);
 void tag_widget(QWidget* widget, UnitRef ref);

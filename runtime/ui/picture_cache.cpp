@@ -9,6 +9,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace rtui {
 
@@ -123,6 +124,8 @@ const Picture& PictureDecode::picture() const
 
 QSize PictureDecode::fit() const { return job_ ? job_->fit : QSize(); }
 
+bool PictureDecode::fills() const { return job_ && job_->fill; }
+
 bool PictureDecode::serves(QSize box, bool fill) const
 {
     // A picture made to fill a box has that box's shape, not its own.
@@ -153,23 +156,35 @@ public:
 
     CachedPicture get(const Bytes& data, QSize fit, bool fill)
     {
-        // A set handed on from another box is the very buffer decoded
-        // before: no need to compare megabytes.
-        auto it = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const Entry& e) { return e.bytes.shares_buffer_with(data); });
-        if (it == entries_.end())
-            it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bytes == data; });
-        if (it != entries_.end()) {
+        std::vector<Iter> found = find(data);
+        // One made for this kind of box first: a board's own decode is its
+        // snapshot.
+        const bool fills = fill && fit.isValid();
+        std::stable_partition(found.begin(), found.end(), [&](Iter it) { return it->decode.fills() == fills; });
+        for (const Iter it : found) {
             if (it->decode.serves(fit, fill)) {
                 entries_.splice(entries_.begin(), entries_, it);
                 return {entries_.front().bytes, entries_.front().decode};
             }
-            entries_.erase(it);
         }
-        const PictureDecode decode(data, fit, fill);
-        entries_.push_front(Entry{data, decode});
+        // A decode too small for a box of its kind gives way to a larger
+        // one; one made for the other kind (filled or fitted) stays.
+        const Bytes bytes = found.empty() ? data : found.front()->bytes;
+        for (const Iter it : found)
+            if (it->decode.fills() == fills)
+                entries_.erase(it);
+        const PictureDecode decode(bytes, fit, fill);
+        entries_.push_front(Entry{bytes, decode});
         trim();
-        return {data, decode};
+        return {bytes, decode};
+    }
+
+    PictureDecode held(const Bytes& data, QSize fit, bool fill)
+    {
+        for (const Iter it : find(data))
+            if (it->decode.fills() == (fill && fit.isValid()) && it->decode.serves(fit, fill))
+                return it->decode;
+        return PictureDecode();
     }
 
 private:
@@ -177,6 +192,24 @@ private:
         Bytes bytes;
         PictureDecode decode;
     };
+
+    using Iter = std::list<Entry>::iterator;
+
+    // The entries of these bytes, one for each kind of box.
+    std::vector<Iter> find(const Bytes& data)
+    {
+        std::vector<Iter> found;
+        // A set handed on from another box is the very buffer decoded
+        // before: no need to compare megabytes.
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->bytes.shares_buffer_with(data))
+                found.push_back(it);
+        if (found.empty())
+            for (auto it = entries_.begin(); it != entries_.end(); ++it)
+                if (it->bytes == data)
+                    found.push_back(it);
+        return found;
+    }
 
     static constexpr size_t kMaxEntries = 32;
     static constexpr size_t kMaxBytes = size_t(160) << 20;
@@ -276,6 +309,11 @@ bool serves(const Picture& picture, QSize box)
 CachedPicture cached_picture(const Bytes& data, QSize fit, bool fill)
 {
     return DecodedPictures::instance().get(data, fit, fill);
+}
+
+PictureDecode held_picture(const Bytes& data, QSize fit, bool fill)
+{
+    return DecodedPictures::instance().held(data, fit, fill);
 }
 
 QImage cached_scaled(const QImage& frame, QSize size, Qt::AspectRatioMode mode)

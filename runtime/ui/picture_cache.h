@@ -28,6 +28,8 @@ public:
     bool ready() const;
     const Picture& picture() const;
     QSize fit() const;
+    // Made to fill its box.
+    bool fills() const;
     // Whether the decode is good for a box of `box` (to fill, or to fit
     // in); waits for it only when the box is larger than the one it was made
     // for.
@@ -47,6 +49,10 @@ struct CachedPicture {
 // cache when these bytes were decoded before for such a box, large enough,
 // and still are held.
 CachedPicture cached_picture(const Bytes& data, QSize fit, bool fill = false);
+
+// The decode of `data` for a box of `fit` that the cache holds, without
+// making one; invalid when it holds none.
+PictureDecode held_picture(const Bytes& data, QSize fit, bool fill = false);
 
 // `frame` scaled smoothly to `size`; small results are kept for the next box
 // of that size.

@@ -238,19 +238,6 @@ void set_font_member(TransparentLabel* l, int member, const RtValue& v)
     l->set_font_record(f, l->font().pixelSize());
 }
 
-PictureSlot* picture_of(Unit& u)
-{
-    switch (u.type) {
-    case UnitType::ImageButton:
-        return &static_cast<ImageButton*>(u.widget.data())->picture();
-    case UnitType::PictureBox:
-        return &static_cast<PictureBox*>(u.widget.data())->picture();
-    case UnitType::DrawingBoard:
-        return &static_cast<DrawingBoard*>(u.widget.data())->picture();
-    default:
-        return nullptr;
-    }
-}
 
 RtValue read_typed(const Window& w, Unit& u, int prop, int member)
 {
@@ -431,7 +418,7 @@ void write_typed(const std::shared_ptr<Window>& w, Unit& u, int prop, int member
     case UnitType::DrawingBoard:
     case UnitType::PictureBox:
         if (prop == P_PICTURE)
-            picture_of(u)->set(as_bytes(v), u.type == UnitType::ImageButton ? QSize() : widget->size());
+            picture_of(u)->set(as_bytes(v), picture_fit(u));
         else if (prop == P_BORDER_STYLE && u.type == UnitType::PictureBox)
             static_cast<PictureBox*>(widget)->set_border(as_int(v));
         return;
@@ -523,6 +510,26 @@ bool menu_property(Unit& u, int prop, const RtValue* write, RtValue& read)
 }
 
 } // namespace
+
+PictureSlot* picture_of(Unit& u)
+{
+    switch (u.type) {
+    case UnitType::ImageButton:
+        return &static_cast<ImageButton*>(u.widget.data())->picture();
+    case UnitType::PictureBox:
+        return &static_cast<PictureBox*>(u.widget.data())->picture();
+    case UnitType::DrawingBoard:
+        return &static_cast<DrawingBoard*>(u.widget.data())->picture();
+    default:
+        return nullptr;
+    }
+}
+
+QSize picture_fit(const Unit& u)
+{
+    // A button takes its picture's own size.
+    return u.type == UnitType::ImageButton || !u.widget ? QSize() : u.widget->size();
+}
 
 } // namespace rtui
 

@@ -6,6 +6,15 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/files.h"
 
 namespace rtui {
 
@@ -78,11 +87,70 @@ QImage object_picture(UnitRef ref, Unit& object, QSize size)
     return levels[k];
 }
 
+// Pictures decoded while the operator waits, so that showing one later
+// costs no decode. One at a time, from the first call's second on: a window
+// that has just come up keeps its processors, and no more than one
+// camera-sized decode is under way.
+class Preparation {
+public:
+    static Preparation& instance()
+    {
+        static auto* preparation = new Preparation;
+        return *preparation;
+    }
+
+    void add(UnitRef unit, std::vector<std::string> paths)
+    {
+        for (std::string& path : paths)
+            if (std::find(queue_.begin(), queue_.end(), std::pair(unit, path)) == queue_.end())
+                queue_.emplace_back(unit, std::move(path));
+        if (!timer_.isActive())
+            timer_.start(kFirstAfterMs);
+    }
+
+private:
+    static constexpr int kFirstAfterMs = 1000;
+    static constexpr int kPollMs = 10;
+
+    Preparation()
+    {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { step(); });
+    }
+
+    void step()
+    {
+        if (running_.valid() && !running_.ready()) {
+            timer_.start(kPollMs);
+            return;
+        }
+        running_ = PictureDecode();
+        while (!queue_.empty() && !running_.valid()) {
+            const auto [ref, path] = std::move(queue_.front());
+            queue_.pop_front();
+            Unit* u = find_unit(loaded_window(ref.window), ref.unit);
+            if (PictureSlot* slot = u && u->widget ? picture_of(*u) : nullptr)
+                running_ = slot->prepare(rt_read_file(path), picture_fit(*u));
+        }
+        if (running_.valid())
+            timer_.start(kPollMs);
+    }
+
+    std::deque<std::pair<UnitRef, std::string>> queue_;
+    PictureDecode running_;
+    QTimer timer_;
+};
+
 } // namespace
 
 } // namespace rtui
 
 using namespace rtui;
+
+void rt_prepare_pictures(UnitRef unit, std::vector<std::string> paths)
+{
+    Preparation::instance().add(unit, std::move(paths));
+}
 
 Bytes rt_unit_snapshot(UnitRef unit)
 {

@@ -44,6 +44,9 @@ public:
     // The box is now `box`: a picture decoded smaller for a smaller box is
     // decoded again, so that it stays sharp.
     void fit_to(QSize box);
+    // Starts decoding `data` for a box of `fit` into the shared cache, where
+    // a later set of the same bytes finds it.
+    PictureDecode prepare(const Bytes& data, QSize fit) const;
     const Bytes& bytes() const { return bytes_; }
     bool empty() const { return picture().empty(); }
     QSize natural_size() const { return picture().size(); }

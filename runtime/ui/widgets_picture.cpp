@@ -54,6 +54,11 @@ const Picture& PictureSlot::picture() const
     return picture_;
 }
 
+PictureDecode PictureSlot::prepare(const Bytes& data, QSize fit) const
+{
+    return data.empty() ? PictureDecode() : cached_picture(data, fit, fill_).decode;
+}
+
 void PictureSlot::fit_to(QSize box)
 {
     if (!box.isValid() || bytes_.empty())

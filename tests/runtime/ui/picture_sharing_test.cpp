@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/files.h"
@@ -182,6 +183,50 @@ TEST_F(PictureSharing, BoardPicturesAreTheirSnapshotsAndKeepTheirShapeElsewhere)
     EXPECT_TRUE(near(in_box.pixelColor(86, 32), QColor(30, 30, 220)));
     for (int y : {5, 60})
         EXPECT_FALSE(near(in_box.pixelColor(20, y), QColor(220, 30, 30))) << y;
+}
+
+// Pictures read and decoded ahead for a board show from that decode when
+// their files' bytes are set, whatever other boxes show them meanwhile; a
+// file changed since is decoded anew, and what cannot be prepared is passed
+// over.
+TEST_F(PictureSharing, PicturesPreparedAheadShowFromThatDecode)
+{
+    open_main();
+    const UnitRef board = unit("画板1");
+    const UnitRef box = unit("图片框1");
+    const QSize size(rt_get_int(board, P_WIDTH), rt_get_int(board, P_HEIGHT));
+    TempDir folder;
+    const std::string red = folder.file("1.jpg");
+    const std::string green = folder.file("2.jpg");
+    ASSERT_TRUE(rt_write_file(red, photograph(QColor(200, 40, 40), 11)));
+    ASSERT_TRUE(rt_write_file(green, photograph(QColor(40, 200, 40), 12)));
+    const auto held = [&](const std::string& file) { return rtui::held_picture(rt_read_file(file), size, true); };
+    ASSERT_FALSE(held(red).valid());
+
+    rt_prepare_pictures(UnitRef{board.window + 100, 1}, {red});
+    rt_prepare_pictures(board, {red, folder.file("missing.jpg"), green});
+    for (int i = 0; i < 500 && !(held(red).ready() && held(green).ready()); ++i) {
+        rt_do_events();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(held(red).ready() && held(green).ready());
+
+    // A box of another kind showing the same file leaves the board's decode.
+    rt_set(box, P_PICTURE, rt_read_file(green));
+    rt_do_events();
+    for (const auto& [file, colour] : {std::pair(red, QColor(200, 40, 40)), std::pair(green, QColor(40, 200, 40))}) {
+        SCOPED_TRACE(file);
+        const rtui::PictureDecode prepared = held(file);
+        rt_set(board, P_PICTURE, rt_read_file(file));
+        EXPECT_TRUE(rt_unit_snapshot(board).shares_buffer_with(prepared.picture().frame_bmp));
+        EXPECT_TRUE(near(middle(board), colour));
+    }
+
+    const QColor blue(40, 40, 200);
+    ASSERT_TRUE(rt_write_file(red, photograph(blue, 13)));
+    EXPECT_FALSE(held(red).valid());
+    rt_set(board, P_PICTURE, rt_read_file(red));
+    EXPECT_TRUE(near(middle(board), blue));
 }
 
 // A camera picture put into a box is decoded by a worker while the handler
