@@ -260,11 +260,20 @@ QRegion grid_cells(const QRegion& region, int cell)
         for (int row = (r.top() - y0) / cell; row <= (r.bottom() - y0) / cell; ++row)
             std::fill_n(touched.begin() + ptrdiff_t(row) * columns + (r.left() - x0) / cell,
                         (r.right() - x0) / cell - (r.left() - x0) / cell + 1, 1);
-    // One band per grid row, its runs of touched cells left to right: the
-    // order a region keeps its rectangles in.
+    // The runs of touched cells of each grid row, left to right, rows with
+    // the same runs joined into one band: the order and form a region keeps
+    // its rectangles in.
     std::vector<QRect> rects;
+    size_t band_start = 0;
     for (int row = 0; row < rows; ++row) {
         const char* line = touched.data() + ptrdiff_t(row) * columns;
+        const bool same = row > 0 && std::equal(line, line + columns, line - columns);
+        if (same && rects.size() > band_start) {
+            for (size_t i = band_start; i < rects.size(); ++i)
+                rects[i].setHeight(rects[i].height() + cell);
+            continue;
+        }
+        band_start = rects.size();
         for (int c = 0; c < columns;) {
             if (!line[c]) {
                 ++c;

@@ -4,7 +4,7 @@
 # through; the program's processor share over the fireworks is measured.
 # Then a click on an egg through the fireworks of another draw runs a whole
 # draw inside that one, and both end.
-#   fireworks_e2e.sh <program folder> <artifact folder> [openbox]
+#   fireworks_e2e.sh <program folder> <artifact folder> [openbox | picom]
 set -uo pipefail
 # shellcheck source=../support/e2e.sh
 . "$(dirname "$0")/../support/e2e.sh"

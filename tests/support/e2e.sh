@@ -103,10 +103,29 @@ start_window_manager() {
   done
 }
 
-# The screen, and $wm on it when one is asked for.
+# start_compositor <command>: starts that compositing manager on $DISPLAY
+# and waits until its window (named after it) is there; sets wm_pid.
+start_compositor() {
+  local start
+  "$1" >"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  start=$SECONDS
+  until xwininfo -root -children 2>/dev/null | grep -q "\"$1\""; do
+    (( SECONDS - start < 15 )) || fail "$1 did not start: $(cat "$work/wm.log")"
+    kill -0 "$wm_pid" 2>/dev/null || fail "$1 ended: $(cat "$work/wm.log")"
+    sleep 0.2
+  done
+}
+
+# The screen, and $wm on it when one is asked for: a window manager, or one
+# of the compositing managers picom and xcompmgr.
 start_display() {
   start_xvfb
-  [ -n "${wm:-}" ] && start_window_manager "$wm" --sm-disable
+  case ${wm:-} in
+    "") ;;
+    picom | xcompmgr) start_compositor "$wm" ;;
+    *) start_window_manager "$wm" --sm-disable ;;
+  esac
 }
 
 # copy_program <name>: a copy of the program folder $program_dir as
