@@ -26,12 +26,11 @@ QWidget* top_level_of(int64_t handle)
 // a frame handed over by a view that covers the window, or else a picture
 // of the window taken after it repainted.
 //
-// Where a compositing manager runs, a window whose shape changes is drawn
-// anew by it at every change, and its shape with it: at 36 frames a second
-// that cost the X server more than the movie itself. A hidden window keyed
-// there gets an alpha channel instead; a covering view then paints only
-// what shows, the rest stays clear, and only the pointer's (input) shape
-// follows the frames, which the compositor does not draw.
+// Where a compositing manager runs, it draws a window anew at every change
+// of its shape: at 36 frames a second that cost the X server more than the
+// movie itself. A hidden window keyed there gets an alpha channel instead; a
+// covering view then paints only what shows and leaves the rest clear, and
+// the pointer's (input) shape follows the frames where the pointer is.
 class ColorKey final : public QObject {
 public:
     ColorKey(QWidget* window, QRgb key) : QObject(window), window_(window), key_(key)
@@ -61,9 +60,8 @@ public:
         const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
         if (known && see_through_) {
             const QRegion shown = outside_background->translated(at);
-            if (!pointer_shape_stale(shown))
-                return KeyedFrame::SeeThrough;
-            apply(shown, ShapeKind::Input);
+            if (pointer_shape_stale(shown))
+                apply(shown, ShapeKind::Input);
             return KeyedFrame::SeeThrough;
         }
         apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at), ShapeKind::Bounding);
