@@ -68,6 +68,10 @@ bool compositor_running(QWidget* window);
 // that grows with the square of the shape's rectangles (fireworks at 36
 // frames a second under openbox: half a core of the server, frames lost).
 bool keep_from_window_manager(QWidget* window);
+// Names the window on the X server by the handle its callers hold for it
+// (property PRIZEDRAW_HANDLE), once it was made anew under another id, so
+// that tools watching the screen can still find it by that handle.
+bool name_x_window_by_handle(QWidget* window, int64_t handle);
 // The bytes of the shape request set_x_shape sends for `shape`.
 size_t x_shape_request_bytes(const QRegion& shape);
 

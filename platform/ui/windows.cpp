@@ -1,6 +1,7 @@
 // Window handles over our native windows: classes, styles, titles, the
 // procedure chain, messages and timers.
 #include "platform/ui/windows.h"
+#include "platform/ui/color_key.h"
 
 #include "platform/ascii.h"
 #include "platform/winmm.h"
@@ -248,6 +249,7 @@ bool remake_with_alpha(QWidget* window)
     if (handle != 0 && handle != static_cast<int64_t>(window->internalWinId())) {
         window->setProperty(kKeptHandle, QVariant::fromValue<qlonglong>(handle));
         kept_handles()[handle] = window;
+        name_x_window_by_handle(window, handle);
         QObject::connect(window, &QObject::destroyed, [handle] { kept_handles().erase(handle); });
     }
     return true;

@@ -122,6 +122,18 @@ bool compositor_running(QWidget* window)
     return owned;
 }
 
+bool name_x_window_by_handle(QWidget* window, int64_t handle)
+{
+    xcb_connection_t* c = x_connection();
+    if (!c || !window || !window->internalWinId())
+        return false;
+    const xcb_atom_t name = atom(c, "PRIZEDRAW_HANDLE");
+    const auto value = static_cast<uint32_t>(handle);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->internalWinId()), name,
+                        XCB_ATOM_CARDINAL, 32, 1, &value);
+    return true;
+}
+
 bool keep_from_window_manager(QWidget* window)
 {
     xcb_connection_t* c = x_connection();

@@ -46,7 +46,7 @@ case $(stat -c %s "$movie") in
 esac
 wait_fireworks_shown
 # A window manager would copy the changing shape to a frame of its own.
-xwininfo -id "$handle" | grep -q 'Override Redirect State: yes' || fail "the fireworks window is managed"
+xwininfo -id "$(x_window_of "$handle")" | grep -q 'Override Redirect State: yes' || fail "the fireworks window is managed"
 t0=$(date +%s.%N)
 c0=$(cpu_ticks)
 

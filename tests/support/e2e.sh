@@ -399,7 +399,24 @@ wait_fireworks_movie() {
   handle=$(basename "$movie" .swf)
   handle=${handle#plimb-}
 }
-viewable() { xwininfo -id "$handle" 2>/dev/null | grep -q 'IsViewable'; }
+# x_window_of <handle>: the X window of a window handle: the handle itself,
+# or the top-level window named by it once the window was made anew (with
+# an alpha channel, under a compositing manager). Needs xprop then.
+x_window_of() {
+  local w
+  if xwininfo -id "$1" >/dev/null 2>&1; then
+    echo "$1"
+    return
+  fi
+  for w in $(xwininfo -root -children 2>/dev/null | grep -o '^ *0x[0-9a-f]*'); do
+    if xprop -id "$w" PRIZEDRAW_HANDLE 2>/dev/null | grep -q "= $1\$"; then
+      echo "$w"
+      return
+    fi
+  done
+  echo "$1"
+}
+viewable() { xwininfo -id "$(x_window_of "$handle")" 2>/dev/null | grep -q 'IsViewable'; }
 wait_fireworks_shown() {
   local start=$SECONDS
   until viewable; do
