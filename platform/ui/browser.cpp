@@ -89,15 +89,15 @@ MovieScale scale_of(const std::string& s)
     return MovieScale::ShowAll;
 }
 
-// A frame the size of the view. A full-screen one is 8 MB of fresh memory,
-// and on a machine whose page faults are slow the first paint into it paid
-// for 2000 of them (about 25 ms, before a window of fireworks could show);
-// in large pages it takes four.
 // The grid a view seen through its window repaints in: small enough that
 // far-apart sparks do not make the compositor redraw the space between
 // them, large enough that a frame is tens of rectangles, not thousands.
 constexpr int kSeeThroughCell = 32;
 
+// A frame the size of the view. A full-screen one is 8 MB of fresh memory,
+// and on a machine whose page faults are slow the first paint into it paid
+// for 2000 of them (about 25 ms, before a window of fireworks could show);
+// in large pages it takes four.
 QImage fresh_frame(QSize size)
 {
     constexpr size_t kLarge = size_t(2) << 20;

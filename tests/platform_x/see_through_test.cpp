@@ -152,7 +152,8 @@ TEST_F(SeeThrough, WindowFollowsTheCompositor)
     const std::string page = write("page.htm", "<body bgcolor=\"#000000\" style=\"margin:0;border:0;overflow:hidden\">"
                                                "<embed src=m.swf width=400 height=300>");
     const QRect box(40, 30, 20, 10);
-    const QPoint in_box(45, 35), far_from_box(300, 200);
+    // Beside the box: where the frame's background is repainted with it.
+    const QPoint in_box(45, 35), beside_box(36, 52), far_from_box(300, 200);
     for (const bool compositor : {true, false}) {
         SCOPED_TRACE(compositor ? "with a compositor" : "without a compositor");
         std::optional<CompositorSelection> selection;
@@ -192,6 +193,7 @@ TEST_F(SeeThrough, WindowFollowsTheCompositor)
         EXPECT_TRUE(QRect(39, 29, 22, 12).contains(cut));
         if (compositor) {
             EXPECT_EQ(pixel(native(top), in_box), 0xFFFFFFFFu);
+            EXPECT_EQ(pixel(native(top), beside_box) >> 24, 0u);
             EXPECT_EQ(pixel(native(top), far_from_box) >> 24, 0u);
         }
         // Clicks go through where nothing shows.
