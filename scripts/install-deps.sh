@@ -10,7 +10,7 @@ packages=(
   libxcb1-dev libx11-dev libxcb-shape0-dev libxcb-damage0-dev libxcb-xfixes0-dev libxcb-xtest0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfontconfig-dev fonts-wqy-microhei qt6-translations-l10n
-  xvfb xauth xdotool imagemagick x11-utils openbox
+  xvfb xauth xdotool imagemagick x11-utils openbox picom
   qt6-qpa-plugins libclang-rt-14-dev
 )
 

@@ -89,6 +89,11 @@ MovieScale scale_of(const std::string& s)
     return MovieScale::ShowAll;
 }
 
+// The grid a view seen through its window repaints in: small enough that
+// far-apart sparks do not make the compositor redraw the space between
+// them, large enough that a frame is tens of rectangles, not thousands.
+constexpr int kSeeThroughCell = 32;
+
 // A frame the size of the view. A full-screen one is 8 MB of fresh memory,
 // and on a machine whose page faults are slow the first paint into it paid
 // for 2000 of them (about 25 ms, before a window of fireworks could show);
@@ -577,7 +582,7 @@ void ServerView::render_frame(bool whole)
     if (whole)
         p.fillRect(frame_.rect(), background);
     else
-        for (const QRect& r : drawn_)
+        for (const QRect& r : keyed_ == KeyedFrame::SeeThrough ? clear_ : drawn_)
             p.fillRect(r, background);
     if (player_ && !movie_rect_.isEmpty()) {
         p.save();
@@ -594,9 +599,22 @@ void ServerView::render_frame(bool whole)
     const QRegion before = drawn_;
     drawn_ = region_outside_key(frame_, background.rgb());
     drawn_known_ = true;
-    const bool was_keyed = keyed_;
+    const KeyedFrame was_keyed = keyed_;
     keyed_ = offer_key_frame(this, frame_, &drawn_, background.rgb());
-    if (whole || (was_keyed && !keyed_))
+    if (keyed_ == KeyedFrame::SeeThrough) {
+        // The background is made transparent around what shows, and only
+        // there is the window repainted: the old cells, cleared, and the new.
+        const QRegion before_cells = was_keyed == KeyedFrame::SeeThrough ? clear_ : QRegion();
+        clear_ = grid_cells(drawn_, kSeeThroughCell);
+        clear_key(frame_, clear_, background.rgb());
+        if (whole || was_keyed != KeyedFrame::SeeThrough)
+            update();
+        else
+            update(before_cells | clear_);
+        return;
+    }
+    clear_ = QRegion();
+    if (whole || (was_keyed != KeyedFrame::Whole && keyed_ != was_keyed))
         update();
     else
         update(frame_update_area(before, drawn_));
@@ -610,7 +628,18 @@ void ServerView::paintEvent(QPaintEvent* e)
     // is not copied: for a new full-screen window that was 8 MB of fresh
     // memory written (25 to 35 ms on a machine with slow page faults) before
     // the first frame of its movie could show.
-    const QRect area = keyed_ ? e->rect() & drawn_.boundingRect() : e->rect();
+    if (keyed_ == KeyedFrame::SeeThrough) {
+        // The window has an alpha channel and the toolkit clears what it
+        // repaints; around what shows the frame's key is transparent.
+        const QImage clear(frame_.constBits(), frame_.width(), frame_.height(), frame_.bytesPerLine(),
+                           QImage::Format_ARGB32_Premultiplied);
+        QPainter p(this);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : clear_ & e->region())
+            p.drawImage(r, clear, r);
+        return;
+    }
+    const QRect area = keyed_ != KeyedFrame::Whole ? e->rect() & drawn_.boundingRect() : e->rect();
     if (area.isEmpty())
         return;
     QPainter p(this);

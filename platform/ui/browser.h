@@ -16,6 +16,7 @@
 
 #include "platform/automation.h"
 #include "platform/html_page.h"
+#include "platform/ui/color_key.h"
 #include "platform/ui/movie_player.h"
 #include "platform/ui/windows.h"
 
@@ -88,7 +89,8 @@ private:
     QImage frame_;
     QRegion drawn_;         // where the frame is not the page's background
     bool drawn_known_ = false;
-    bool keyed_ = false;    // the window is cut to drawn_: nothing else shows
+    KeyedFrame keyed_ = KeyedFrame::Whole; // how the window shows only drawn_
+    QRegion clear_;         // seen through: the cells around drawn_, key made transparent there
     QRect viewport_;
     QRect movie_rect_;
     bool playing_ = true;

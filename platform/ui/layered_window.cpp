@@ -2,9 +2,11 @@
 #include "platform/user32.h"
 #include "platform/ui/windows.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QPointer>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -23,12 +25,21 @@ QWidget* top_level_of(int64_t handle)
 // is cut out of the window's shape. The cut follows what the window shows:
 // a frame handed over by a view that covers the window, or else a picture
 // of the window taken after it repainted.
+//
+// Where a compositing manager runs, it draws a window anew at every change
+// of its shape: at 36 frames a second that cost the X server more than the
+// movie itself. A hidden window keyed there gets an alpha channel instead; a
+// covering view then paints only what shows and leaves the rest clear, and
+// the pointer's (input) shape follows the frames where the pointer is.
 class ColorKey final : public QObject {
 public:
     ColorKey(QWidget* window, QRgb key) : QObject(window), window_(window), key_(key)
     {
         setObjectName(kColorKeyName);
         window->installEventFilter(this);
+        if (!window->isVisible() && compositor_running(window))
+            remake_with_alpha(window);
+        see_through_ = window->testAttribute(Qt::WA_TranslucentBackground);
         cut_now_or_at_show();
     }
 
@@ -39,23 +50,32 @@ public:
         cut_now_or_at_show();
     }
 
-    // True when the window is cut to `outside_background`.
-    bool take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
+    KeyedFrame take_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
     {
         if (!window_ || !covers(source))
-            return false;
+            return KeyedFrame::Whole;
         source_ = source;
         cut_due_ = false;
         const QPoint at = source->mapTo(window_.data(), QPoint(0, 0));
         const bool known = outside_background && (background & 0xFFFFFFu) == (key_ & 0xFFFFFFu);
-        apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at));
-        return known;
+        if (known && see_through_) {
+            const QRegion shown = outside_background->translated(at);
+            if (pointer_shape_stale(shown))
+                apply(shown, ShapeKind::Input);
+            return KeyedFrame::SeeThrough;
+        }
+        apply((known ? *outside_background : region_outside_key(frame, key_)).translated(at), ShapeKind::Bounding);
+        return known ? KeyedFrame::Cut : KeyedFrame::Whole;
     }
 
     bool eventFilter(QObject*, QEvent* event) override
     {
         switch (event->type()) {
         case QEvent::Show:
+            // A compositor may have come or gone since the window was keyed:
+            // clear parts of a window with alpha show black without one.
+            if (window_->testAttribute(Qt::WA_TranslucentBackground))
+                see_through_ = compositor_running(window_);
             // Sent before the window is mapped: the first cut goes with it,
             // also to a native window made since the last cut.
             if (!applying_ && cut_due_) {
@@ -63,7 +83,7 @@ public:
                 break;
             }
             if (!applying_ && shown_)
-                apply(*shown_);
+                apply(*shown_, kind_ == ShapeKind::Input && !see_through_ ? ShapeKind::Bounding : kind_);
             [[fallthrough]];
         case QEvent::Resize:
         case QEvent::UpdateRequest:
@@ -84,6 +104,19 @@ private:
             return false;
         const QRect area(source->mapTo(window_.data(), QPoint(0, 0)), source->size());
         return area.contains(window_->rect());
+    }
+
+    // The pointer's shape decides only where a press goes and which cursor
+    // shows, so it matters only where the pointer is; and a compositor
+    // redraws the whole window at every change of any of its shapes (a full
+    // screen 36 times a second: twice the server's work of the movie). It is
+    // sent again when it is wrong where the pointer is now.
+    bool pointer_shape_stale(const QRegion& shown) const
+    {
+        if (!shown_ || kind_ != ShapeKind::Input || shaped_ != window_->internalWinId())
+            return true;
+        const QPoint pointer = window_->mapFromGlobal(QCursor::pos());
+        return shown_->contains(pointer) != shown.contains(pointer);
     }
 
     // A shown window is cut at once, so it never shows uncut, not even for a
@@ -114,22 +147,28 @@ private:
         if (!window_)
             return;
         applying_ = true;
-        apply(region_outside_key(window_->grab().toImage(), key_));
+        apply(region_outside_key(window_->grab().toImage(), key_), ShapeKind::Bounding);
         applying_ = false;
     }
 
-    void apply(const QRegion& shown)
+    void apply(const QRegion& shown, ShapeKind kind)
     {
         // The shape goes to the display server only when it changed, or when
         // the window was made anew: a shape set on the server directly goes
         // with the old window, where the toolkit's mask would be set again.
-        if (shown_ == shown && shaped_ == window_->internalWinId())
+        const WId id = window_->internalWinId();
+        if (shown_ == shown && shaped_ == id && kind_ == kind)
             return;
-        shown_ = shown;
-        if (shaped_ != window_->internalWinId() && window_->windowFlags().testFlag(Qt::FramelessWindowHint))
+        if (shaped_ != id && window_->windowFlags().testFlag(Qt::FramelessWindowHint))
             keep_from_window_manager(window_);
-        shaped_ = window_->internalWinId();
-        if (!set_x_shape(window_, shown))
+        // The shape of the other kind would still cut what shows or what
+        // the pointer reaches.
+        if (shaped_ == id && kind_ != kind)
+            reset_x_shape(window_, kind_);
+        shown_ = shown;
+        kind_ = kind;
+        shaped_ = id;
+        if (!set_x_shape(window_, shown, kind) && kind == ShapeKind::Bounding)
             set_shape(window_, shown);
     }
 
@@ -137,6 +176,8 @@ private:
     QPointer<QWidget> source_;
     QRgb key_;
     std::optional<QRegion> shown_; // what the display server has
+    ShapeKind kind_ = ShapeKind::Bounding; // and as which shape
+    bool see_through_ = false; // frames of a covering view show through the window's alpha
     WId shaped_ = 0;               // the native window it has it for
     bool pending_ = false;
     bool applying_ = false;
@@ -203,17 +244,74 @@ QRegion region_outside_key(const QImage& frame, QRgb key)
     return region;
 }
 
+QRegion grid_cells(const QRegion& region, int cell)
+{
+    if (region.isEmpty() || cell <= 0)
+        return {};
+    const QRect box = region.boundingRect();
+    const int x0 = box.left() - box.left() % cell - (box.left() < 0 && box.left() % cell ? cell : 0);
+    const int y0 = box.top() - box.top() % cell - (box.top() < 0 && box.top() % cell ? cell : 0);
+    const int columns = (box.right() - x0) / cell + 1;
+    const int rows = (box.bottom() - y0) / cell + 1;
+    std::vector<char> touched(size_t(columns) * size_t(rows), 0);
+    for (const QRect& r : region)
+        for (int row = (r.top() - y0) / cell; row <= (r.bottom() - y0) / cell; ++row)
+            std::fill_n(touched.begin() + ptrdiff_t(row) * columns + (r.left() - x0) / cell,
+                        (r.right() - x0) / cell - (r.left() - x0) / cell + 1, 1);
+    // The runs of touched cells of each grid row, left to right, rows with
+    // the same runs joined into one band: the order and form a region keeps
+    // its rectangles in.
+    std::vector<QRect> rects;
+    size_t band_start = 0;
+    for (int row = 0; row < rows; ++row) {
+        const char* line = touched.data() + ptrdiff_t(row) * columns;
+        const bool same = row > 0 && std::equal(line, line + columns, line - columns);
+        if (same && rects.size() > band_start) {
+            for (size_t i = band_start; i < rects.size(); ++i)
+                rects[i].setHeight(rects[i].height() + cell);
+            continue;
+        }
+        band_start = rects.size();
+        for (int c = 0; c < columns;) {
+            if (!line[c]) {
+                ++c;
+                continue;
+            }
+            const int start = c;
+            while (c < columns && line[c])
+                ++c;
+            rects.emplace_back(x0 + start * cell, y0 + row * cell, (c - start) * cell, cell);
+        }
+    }
+    QRegion cells;
+    cells.setRects(rects.data(), static_cast<int>(rects.size()));
+    return cells;
+}
+
+void clear_key(QImage& frame, const QRegion& area, QRgb key)
+{
+    if (frame.depth() != 32)
+        return;
+    const QRgb wanted = key & 0x00FFFFFFu;
+    for (const QRect& r : area & frame.rect()) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x)
+                if ((line[x] & 0x00FFFFFFu) == wanted)
+                    line[x] = 0;
+        }
+    }
+}
+
 QRect frame_update_area(const QRegion& before, const QRegion& now)
 {
     return before.boundingRect().united(now.boundingRect());
 }
 
-bool offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
+KeyedFrame offer_key_frame(QWidget* source, const QImage& frame, const QRegion* outside_background, QRgb background)
 {
-    if (!source)
-        return false;
-    ColorKey* key = color_key_of(source->window());
-    return key && key->take_frame(source, frame, outside_background, background);
+    ColorKey* key = source ? color_key_of(source->window()) : nullptr;
+    return key ? key->take_frame(source, frame, outside_background, background) : KeyedFrame::Whole;
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // Window handles over our native windows: classes, styles, titles, the
 // procedure chain, messages and timers.
 #include "platform/ui/windows.h"
+#include "platform/ui/color_key.h"
 
 #include "platform/ascii.h"
 #include "platform/winmm.h"
@@ -10,15 +11,19 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QVariant>
+#include <QWindow>
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -196,16 +201,58 @@ bool register_window_class(const std::string& name, WNDPROC procedure, WidgetFac
     return true;
 }
 
+namespace {
+
+const char* const kKeptHandle = "platform_kept_handle";
+
+// Windows whose native window was made anew, by the handle they had before.
+std::unordered_map<int64_t, QPointer<QWidget>>& kept_handles()
+{
+    static std::unordered_map<int64_t, QPointer<QWidget>> kept;
+    return kept;
+}
+
+} // namespace
+
 int64_t handle_of(const QWidget* widget)
 {
-    return widget ? static_cast<int64_t>(widget->internalWinId()) : 0;
+    if (!widget || !widget->internalWinId())
+        return 0;
+    const QVariant kept = widget->property(kKeptHandle);
+    return kept.isValid() ? kept.toLongLong() : static_cast<int64_t>(widget->internalWinId());
 }
 
 QWidget* widget_of(int64_t handle)
 {
     if (handle == 0)
         return nullptr;
-    return QWidget::find(static_cast<WId>(handle));
+    if (QWidget* w = QWidget::find(static_cast<WId>(handle)))
+        return w;
+    const auto kept = kept_handles().find(handle);
+    return kept != kept_handles().end() ? kept->second.data() : nullptr;
+}
+
+bool remake_with_alpha(QWidget* window)
+{
+    if (!window || !window->isWindow() || window->isVisible() || !window->windowHandle() ||
+        window->testAttribute(Qt::WA_TranslucentBackground))
+        return false;
+    const auto children = window->findChildren<QWidget*>();
+    if (std::any_of(children.begin(), children.end(), [](const QWidget* c) { return c->internalWinId() != 0; }))
+        return false;
+    const int64_t handle = handle_of(window);
+    // The visual is chosen when the native window is made: the format asks
+    // for alpha only while there is none.
+    window->windowHandle()->destroy();
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->winId();
+    if (handle != 0 && handle != static_cast<int64_t>(window->internalWinId())) {
+        window->setProperty(kKeptHandle, QVariant::fromValue<qlonglong>(handle));
+        kept_handles()[handle] = window;
+        name_x_window_by_handle(window, handle);
+        QObject::connect(window, &QObject::destroyed, [handle] { kept_handles().erase(handle); });
+    }
+    return true;
 }
 
 RECT to_rect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }

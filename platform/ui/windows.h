@@ -34,6 +34,11 @@ bool register_window_class(const std::string& name, WNDPROC procedure, WidgetFac
 int64_t handle_of(const QWidget* widget);
 // One of our windows by handle, or null.
 QWidget* widget_of(int64_t handle);
+// Makes a hidden top-level window's native window anew with an alpha
+// channel, keeping the handle it had for callers that hold it. False, and
+// nothing changed, when it is shown or has native children, whose handles
+// would change too.
+bool remake_with_alpha(QWidget* window);
 // The rectangle as the Win32 calls hand it out (right and bottom exclusive).
 RECT to_rect(const QRect& r);
 // Shapes the window; an empty shape hides all of it, where Qt's empty mask

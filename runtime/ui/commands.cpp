@@ -1,6 +1,7 @@
 // Window commands: the move loop, handles, focus and stacking, the screen,
 // hot keys and sound.
 #include "platform/hotkey.h"
+#include "platform/ui/windows.h"
 #include "runtime/files.h"
 #include "runtime/ui/model.h"
 #include "runtime/ui/sound.h"
@@ -139,7 +140,11 @@ int32_t rt_send_message(UnitRef unit, uint32_t message, int32_t wparam, int32_t)
 int64_t rt_get_window_handle(UnitRef unit)
 {
     QWidget* w = widget_of(unit);
-    return w ? static_cast<int64_t>(w->winId()) : 0;
+    if (!w)
+        return 0;
+    w->winId();
+    // A window made anew keeps the handle it was first given.
+    return platform::handle_of(w);
 }
 
 void rt_set_focus(UnitRef unit)

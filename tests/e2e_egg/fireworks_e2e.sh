@@ -4,7 +4,7 @@
 # through; the program's processor share over the fireworks is measured.
 # Then a click on an egg through the fireworks of another draw runs a whole
 # draw inside that one, and both end.
-#   fireworks_e2e.sh <program folder> <artifact folder> [openbox]
+#   fireworks_e2e.sh <program folder> <artifact folder> [openbox | picom]
 set -uo pipefail
 # shellcheck source=../support/e2e.sh
 . "$(dirname "$0")/../support/e2e.sh"
@@ -46,7 +46,7 @@ case $(stat -c %s "$movie") in
 esac
 wait_fireworks_shown
 # A window manager would copy the changing shape to a frame of its own.
-xwininfo -id "$handle" | grep -q 'Override Redirect State: yes' || fail "the fireworks window is managed"
+xwininfo -id "$(x_window_of "$handle")" | grep -q 'Override Redirect State: yes' || fail "the fireworks window is managed"
 t0=$(date +%s.%N)
 c0=$(cpu_ticks)
 

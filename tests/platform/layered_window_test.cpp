@@ -142,3 +142,42 @@ TEST(LayeredWindow, ExtendedStyleIsKeptPerWindow)
 }
 
 } // namespace
+
+// The cells a view seen through its window repaints: every cell a
+// rectangle touches, none it does not, in rows of runs.
+TEST(LayeredWindow, GridCellsAreTheCellsTheRegionTouches)
+{
+    const struct {
+        QRegion region;
+        QRegion cells;
+    } cases[] = {
+        {QRegion(), QRegion()},
+        {QRegion(33, 5, 1, 1), QRegion(32, 0, 32, 32)},
+        {QRegion(31, 31, 2, 2), QRegion(0, 0, 64, 64)},
+        {QRegion(0, 0, 10, 10) + QRegion(200, 100, 5, 5), QRegion(0, 0, 32, 32) + QRegion(192, 96, 32, 32)},
+        {QRegion(40, 10, 100, 2), QRegion(32, 0, 128, 32)},
+        {QRegion(-5, -40, 2, 2), QRegion(-32, -64, 32, 32)},
+    };
+    for (const auto& c : cases) {
+        const QRegion cells = platform::grid_cells(c.region, 32);
+        EXPECT_EQ(cells, c.cells) << c.region.boundingRect().x() << "," << c.region.boundingRect().y();
+        EXPECT_TRUE(cells.contains(c.region.boundingRect()) || c.region.isEmpty());
+        EXPECT_EQ(cells.rectCount(), c.cells.rectCount());
+    }
+}
+
+TEST(LayeredWindow, KeyIsMadeTransparentOnlyInsideTheArea)
+{
+    QImage frame(64, 8, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    frame.setPixel(5, 1, qRgb(1, 0, 0));  // near the key, not the key
+    frame.setPixel(40, 1, qRgb(9, 9, 9)); // outside the area
+    platform::clear_key(frame, QRegion(0, 0, 32, 8), qRgb(0, 0, 0));
+    const struct {
+        QPoint at;
+        QRgb value;
+    } cases[] = {{{0, 0}, 0u}, {{31, 7}, 0u}, {{5, 1}, qRgb(1, 0, 0)}, {{32, 0}, qRgb(0, 0, 0)}, {{40, 1}, qRgb(9, 9, 9)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(reinterpret_cast<const QRgb*>(frame.constScanLine(c.at.y()))[c.at.x()], c.value)
+            << c.at.x() << "," << c.at.y();
+}

@@ -103,10 +103,29 @@ start_window_manager() {
   done
 }
 
-# The screen, and $wm on it when one is asked for.
+# start_compositor <command>: starts that compositing manager on $DISPLAY
+# and waits until its window (named after it) is there; sets wm_pid.
+start_compositor() {
+  local start
+  "$1" >"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  start=$SECONDS
+  until xwininfo -root -children 2>/dev/null | grep -q "\"$1\""; do
+    (( SECONDS - start < 15 )) || fail "$1 did not start: $(cat "$work/wm.log")"
+    kill -0 "$wm_pid" 2>/dev/null || fail "$1 ended: $(cat "$work/wm.log")"
+    sleep 0.2
+  done
+}
+
+# The screen, and $wm on it when one is asked for: a window manager, or one
+# of the compositing managers picom and xcompmgr.
 start_display() {
   start_xvfb
-  [ -n "${wm:-}" ] && start_window_manager "$wm" --sm-disable
+  case ${wm:-} in
+    "") ;;
+    picom | xcompmgr) start_compositor "$wm" ;;
+    *) start_window_manager "$wm" --sm-disable ;;
+  esac
 }
 
 # copy_program <name>: a copy of the program folder $program_dir as
@@ -380,7 +399,24 @@ wait_fireworks_movie() {
   handle=$(basename "$movie" .swf)
   handle=${handle#plimb-}
 }
-viewable() { xwininfo -id "$handle" 2>/dev/null | grep -q 'IsViewable'; }
+# x_window_of <handle>: the X window of a window handle: the handle itself,
+# or the top-level window named by it once the window was made anew (with
+# an alpha channel, under a compositing manager). Needs xprop then.
+x_window_of() {
+  local w
+  if xwininfo -id "$1" >/dev/null 2>&1; then
+    echo "$1"
+    return
+  fi
+  for w in $(xwininfo -root -children 2>/dev/null | grep -o '^ *0x[0-9a-f]*'); do
+    if xprop -id "$w" PRIZEDRAW_HANDLE 2>/dev/null | grep -q "= $1\$"; then
+      echo "$w"
+      return
+    fi
+  done
+  echo "$1"
+}
+viewable() { xwininfo -id "$(x_window_of "$handle")" 2>/dev/null | grep -q 'IsViewable'; }
 wait_fireworks_shown() {
   local start=$SECONDS
   until viewable; do
