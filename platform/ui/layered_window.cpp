@@ -249,8 +249,10 @@ QRegion grid_cells(const QRegion& region, int cell)
     if (region.isEmpty() || cell <= 0)
         return {};
     const QRect box = region.boundingRect();
-    const int x0 = box.left() - box.left() % cell - (box.left() < 0 && box.left() % cell ? cell : 0);
-    const int y0 = box.top() - box.top() % cell - (box.top() < 0 && box.top() % cell ? cell : 0);
+    // The grid line at or before v, negative v included.
+    const auto grid_line = [cell](int v) { return v - v % cell - (v < 0 && v % cell ? cell : 0); };
+    const int x0 = grid_line(box.left());
+    const int y0 = grid_line(box.top());
     const int columns = (box.right() - x0) / cell + 1;
     const int rows = (box.bottom() - y0) / cell + 1;
     std::vector<char> touched(size_t(columns) * size_t(rows), 0);

@@ -19,6 +19,9 @@ namespace {
 // wheel face (150 KB, 914 x 914) takes over ten.
 constexpr size_t kWorkerBytes = size_t(64) << 10;
 
+// A picture is stretched to fill only a box of a known size.
+bool fills_box(QSize fit, bool fill) { return fill && fit.isValid(); }
+
 // Decoders leave one processor to the user-interface thread.
 QThreadPool& decoders()
 {
@@ -98,7 +101,7 @@ PictureDecode::PictureDecode(const Bytes& data, QSize fit, bool fill) : job_(std
 {
     job_->data = data;
     job_->fit = fit;
-    job_->fill = fill && fit.isValid();
+    job_->fill = fills_box(fit, fill);
     const bool large_jpeg = data.size() >= kWorkerBytes && data[0] == 0xff && data[1] == 0xd8;
     if (!(large_jpeg || still_gif(data)) || !QCoreApplication::instance()) {
         job_->run();
@@ -159,7 +162,7 @@ public:
         std::vector<Iter> found = find(data);
         // One made for this kind of box first: a board's own decode is its
         // snapshot.
-        const bool fills = fill && fit.isValid();
+        const bool fills = fills_box(fit, fill);
         std::stable_partition(found.begin(), found.end(), [&](Iter it) { return it->decode.fills() == fills; });
         for (const Iter it : found) {
             if (it->decode.serves(fit, fill)) {
@@ -182,7 +185,7 @@ public:
     PictureDecode held(const Bytes& data, QSize fit, bool fill)
     {
         for (const Iter it : find(data))
-            if (it->decode.fills() == (fill && fit.isValid()) && it->decode.serves(fit, fill))
+            if (it->decode.fills() == fills_box(fit, fill) && it->decode.serves(fit, fill))
                 return it->decode;
         return PictureDecode();
     }
